@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs every benchmark program the build made. Usage: bench/run_all.sh BUILD_DIR
+set -u
+build=${1:-build}
+for b in "$build"/bench/*/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $b"
+  "$b"
+done

@@ -1,0 +1,13 @@
+// The name entry: typing a name of up to ten characters for a new high-score row.
+#pragma once
+
+#include <cstdint>
+
+extern const char NameSymbols[41];
+
+extern char nameBuffer[11];
+extern int32_t nameLength;
+extern int32_t symbolCursor;
+
+// Step 0 resets the entry; step 1 runs one tick and is true once the name is in the table.
+bool NameEntryStep(int step);

@@ -1,0 +1,5 @@
+#include "shell/input_state.h"
+
+InputState input{};
+
+void ResetInputState() { input = InputState{}; }
