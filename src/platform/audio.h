@@ -1,0 +1,23 @@
+// The one audio device and its mixer. Sound effects and the music synthesizer are sources the
+// mixer pulls from on the audio thread. Without a device every operation is harmless and silent.
+#pragma once
+
+#include "platform/audio_source.h"
+
+namespace platform {
+
+// Opens the default device (stereo float at its preferred rate) and starts the mixer; false when
+// there is no usable device. Safe to call again once open.
+bool OpenAudioDevice();
+// Stops the mixer and closes the device; safe when closed.
+void CloseAudioDevice();
+// The rate the mixer runs at (the device's, or 44100 with no device).
+int AudioRate();
+// Adds or removes a source; the mixer holds at most a handful.
+void AttachAudioSource(AudioSource* source);
+void DetachAudioSource(AudioSource* source);
+// Renders `frames` stereo frames from every attached source into out (cleared first), on the
+// calling thread. The device callback uses it; tests call it directly with no device open.
+void RenderAudio(float* out, int frames);
+
+}  // namespace platform
