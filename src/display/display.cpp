@@ -13,7 +13,7 @@ constexpr const char* kCaption = "DirectDraw Function";
 }  // namespace
 
 int DisplayFail(WindowHandle window, const char* text) {
-  platform::ShowMessageBox(window, kCaption, text);
+  platform::MessageBox(window, text, kCaption);
   CloseDisplay();
   platform::DestroyWindow(window);
   return 0;

@@ -133,7 +133,7 @@ int LoadSheet(WindowHandle window, platform::Surface* surface, const char* name)
   platform::SurfaceLock lock{};
   if (platform::LockSurface(surface, &lock) != platform::kVideoOk) {
     // Reported without closing: the caller reports the failed load and closes then.
-    platform::ShowMessageBox(window, "DirectDraw Function", "デバイスコンテキスト取得に失敗");
+    platform::MessageBox(window, "デバイスコンテキスト取得に失敗", "DirectDraw Function");
     return 0;
   }
   CopyPixels(bitmap, shape, lock);

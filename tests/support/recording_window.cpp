@@ -9,6 +9,16 @@ namespace {
 std::vector<ShownMessage> messages;
 int destroyRequests = 0;
 
+void Record(const char* text, const char* caption) {
+  messages.push_back({caption, text});
+}
+
+// Installed before any test runs, so no test can ever open a real box.
+const bool hooked = [] {
+  platform::SetMessageBoxHook(&Record);
+  return true;
+}();
+
 }  // namespace
 
 const std::vector<ShownMessage>& ShownMessages() {
@@ -18,6 +28,7 @@ int DestroyRequests() {
   return destroyRequests;
 }
 void ClearRecordedWindow() {
+  platform::SetMessageBoxHook(&Record);
   messages.clear();
   destroyRequests = 0;
 }
@@ -25,10 +36,6 @@ void ClearRecordedWindow() {
 }  // namespace testing_support
 
 namespace platform {
-
-void ShowMessageBox(WindowHandle, const char* caption, const char* text) {
-  testing_support::messages.push_back({caption, text});
-}
 
 void DestroyWindow(WindowHandle) {
   ++testing_support::destroyRequests;
