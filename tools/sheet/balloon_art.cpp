@@ -170,7 +170,8 @@ void DrawBalloons(const ArtSources& art, IndexedImage* sheet) {
                                                 (inside(x - 1, y) && points[y][x - 1].part == 1) ||
                                                 (inside(x, y + 1) && points[y + 1][x].part == 1));
           // Ordered dithering between neighbouring steps smooths the shading inside the body.
-          int step = static_cast<int>(std::floor(p.level + DitherThreshold(x, y)));
+          // Half-strength dither: only tones near a step boundary mix, so flat areas stay clean.
+          int step = static_cast<int>(std::floor(p.level + 0.25 + 0.5 * DitherThreshold(x, y)));
           step = std::clamp(step, 0, p.ramp->count - 1);
           if (p.ramp->count == 16) step = std::max(step, 2);  // step 1 is kept for outlines
           if (edge || ear_edge) step = 1;

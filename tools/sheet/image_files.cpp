@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "deflate.h"
+
 namespace sheet {
 namespace {
 
@@ -130,17 +132,10 @@ std::vector<uint8_t> EncodePng(const RgbaImage& image) {
     raw.push_back(0);  // no filter
     raw.insert(raw.end(), image.rgba.begin() + y * row, image.rgba.begin() + (y + 1) * row);
   }
-  // zlib stream of stored blocks, then the Adler-32 of the raw bytes.
+  // zlib stream: header, one deflate block, then the Adler-32 of the raw bytes.
   std::vector<uint8_t> z = {0x78, 0x01};
-  for (size_t at = 0; at < raw.size() || at == 0;) {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    z.push_back(at + n == raw.size() ? 1 : 0);
-    Put16(&z, static_cast<uint32_t>(n));
-    Put16(&z, static_cast<uint32_t>(~n & 0xFFFF));
-    z.insert(z.end(), raw.begin() + at, raw.begin() + at + n);
-    at += n;
-    if (n == 0) break;
-  }
+  const std::vector<uint8_t> packed = Deflate(raw);
+  z.insert(z.end(), packed.begin(), packed.end());
   uint32_t a = 1, b = 0;
   for (uint8_t v : raw) {
     a = (a + v) % 65521;

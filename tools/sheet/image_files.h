@@ -15,7 +15,7 @@ std::vector<uint8_t> EncodeSheetBmp(const IndexedImage& image, const Palette& pa
 // A 32-bit BMP with a BITMAPV5 header and BI_BITFIELDS masks, so its alpha channel is kept.
 std::vector<uint8_t> EncodeIconBmp(const RgbaImage& image);
 
-// An RGBA PNG with stored (uncompressed) deflate blocks: no library needed to write it.
+// An RGBA PNG, compressed with our own deflate: no library needed to write it.
 std::vector<uint8_t> EncodePng(const RgbaImage& image);
 
 uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);

@@ -51,8 +51,8 @@ std::vector<std::string> Characters(const std::string& text) {
   return out;
 }
 
-// Lays small-font text centred into a w x 16 mask, bodies on rows 4..10.
-Mask SmallText(const ArtSources& art, const std::string& text, int w) {
+// Lays small-font text centred into a w x 16 mask, bodies on rows 4..10, `spacing` pixels apart.
+Mask SmallText(const ArtSources& art, const std::string& text, int w, int spacing) {
   std::vector<const GridBlock*> glyphs;
   int total = 0;
   for (const std::string& ch : Characters(text)) {
@@ -62,9 +62,14 @@ Mask SmallText(const ArtSources& art, const std::string& text, int w) {
       std::exit(2);
     }
     glyphs.push_back(g);
-    total += static_cast<int>(g->rows[0].size()) + 1;
+    total += static_cast<int>(g->rows[0].size()) + spacing;
   }
-  total -= 1;
+  total -= spacing;
+  if (total > w - 2) {
+    std::fprintf(stderr, "small_font.txt: '%s' is %d pixels, wider than %d\n", text.c_str(), total,
+                 w - 2);
+    std::exit(2);
+  }
   Mask mask(w, 16);
   int x = (w - total) / 2;
   for (const GridBlock* g : glyphs) {
@@ -74,7 +79,7 @@ Mask SmallText(const ArtSources& art, const std::string& text, int w) {
         if (m.At(gx, y)) mask.Set(x + gx, 4 + y);
       }
     }
-    x += m.width + 1;
+    x += m.width + spacing;
   }
   return mask;
 }
@@ -147,14 +152,15 @@ void DrawStyleThreeLettering(const ArtSources& art, IndexedImage* sheet) {
   }
 
   // The OK mark: both letters in one cell, for the entry cursor's end position.
-  PaintLettering(SmallText(art, "OK", 16), art.FindRamp("cyan"), {0, 1, 6, 11}, 4, 10, sheet,
+  PaintLettering(SmallText(art, "OK", 16, 1), art.FindRamp("cyan"), {0, 1, 6, 11}, 4, 10, sheet,
                  CellX('?'), CellY('?'));
 
   // The credit strip: one 256-pixel line; its left half sits in the cells of 0..7 of the first
   // style-3 row, its right half in P..W of the second.
   IndexedImage strip(256, 16, kKeyIndex);
-  PaintLettering(SmallText(art, art.credit, 256), art.FindRamp("grey"), {0, 1, 5, 9}, 4, 10, &strip,
-                 0, 0);
+  PaintLettering(
+      SmallText(art, art.credit, 256, static_cast<int>(art.Shape("credit.letter_spacing"))),
+      art.FindRamp("grey"), {0, 1, 5, 9}, 4, 10, &strip, 0, 0);
   BlitKeyed(strip, 0, 0, 128, 16, sheet, CellX('0'), CellY('0'));
   BlitKeyed(strip, 128, 0, 128, 16, sheet, CellX('P'), CellY('P'));
 }

@@ -190,13 +190,15 @@ IndexedImage TextSpecimen(const IndexedImage& sheet) {
 }
 
 RgbaImage SpriteSpecimen(const IndexedImage& sheet, const Palette& palette) {
-  RgbaImage out(1024, 384 + 16 + 4 * 80 + 16 + 2 * 112);
+  RgbaImage out(1024, 384 + 16 + 4 * 80 + 16 + 2 * 144);
+  for (size_t i = 3; i < out.rgba.size(); i += 4) out.rgba[i] = 255;  // opaque black gaps
   // Each kind's sixteen-step loop, as the frame plays it, left to right.
   IndexedImage loops(1024, 384, kBlackIndex);
   ScreenPainter loop_painter(sheet, &loops);
   for (int kind = 1; kind <= 6; ++kind) {
-    for (int step = 0; step < 16; ++step)
+    for (int step = 0; step < 16; ++step) {
       loop_painter.Sprite(64 * step + 31, 64 * (kind - 1) + 31, 16 * kind + step);
+    }
   }
   Paste(ToRgba(loops, palette, 1, false), &out, 0, 0);
 
@@ -208,27 +210,24 @@ RgbaImage SpriteSpecimen(const IndexedImage& sheet, const Palette& palette) {
     sp.Sprite(8 + 16 * f, 28, kSpriteWhiteStar + f);
   }
   for (int c = 0; c < 4; ++c) {
-    for (int z = 0; z < 4; ++z)
-      sp.Sprite(8 + 12 * z, 50 + 10 * (c % 2) + 0, kSpriteDots + 4 * c + z + 0 * c);
+    for (int z = 0; z < 4; ++z) {
+      sp.Sprite(8 + 12 * z + 64 * (c % 2), 52 + 14 * (c / 2), kSpriteDots + 4 * c + z);
+    }
   }
-  for (int c = 2; c < 4; ++c) {
-    for (int z = 0; z < 4; ++z) sp.Sprite(60 + 12 * z, 50 + 10 * (c % 2), kSpriteDots + 4 * c + z);
-  }
-  sp.Fill(136, 0, 256, 80, kBlackIndex);
-  sp.CrossHair(156, 30);
-  sp.Sprite(220, 44, 16 * 2 + 0);
-  sp.CrossHair(220, 40);
+  sp.CrossHair(160, 30);
+  sp.Sprite(222, 44, 16 * 2 + 0);
+  sp.CrossHair(222, 40);
   Paste(ToRgba(small, palette, 4, false), &out, 0, 400);
 
   // Selection boxes around one letter, OK and BACK, as in name entry; twice the size.
-  IndexedImage board(512, 112, kBlackIndex);
   IndexedImage entry(640, 480, kBlackIndex);
   ScreenPainter ep(sheet, &entry);
   ep.EntryBoard("NORVE     ");
   ep.BoxSymbol(0, 0);
   ep.BoxOk();
   ep.BoxBack();
-  BlitKeyed(entry, 16, 320, 512, 128, &board, 0, -8);
+  IndexedImage board(512, 144, kBlackIndex);
+  BlitKeyed(entry, 16, 320, 512, 144, &board, 0, 0);
   Paste(ToRgba(board, palette, 2, false), &out, 0, 400 + 320 + 16);
   return out;
 }
