@@ -1,5 +1,6 @@
 // The generator redraws the committed data files byte for byte from the art sources.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>

@@ -105,10 +105,9 @@ std::vector<uint8_t> EncodeIconBmp(const RgbaImage& image) {
   Put32(&out, 0);                                  // no profile
   Put32(&out, 0);
   Put32(&out, 0);
-  RgbaImage copy = image;
   for (int y = image.height - 1; y >= 0; --y) {
     for (int x = 0; x < image.width; ++x) {
-      const uint8_t* p = copy.Pixel(x, y);
+      const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
       out.push_back(p[2]);
       out.push_back(p[1]);
       out.push_back(p[0]);

@@ -52,7 +52,8 @@ struct RgbaImage {
 void BlitKeyed(const IndexedImage& src, int sx, int sy, int w, int h, IndexedImage* dst, int dx,
                int dy);
 
-// Turns palette indices into colours; key pixels become `key_as` when it is set.
+// Turns palette indices into colours, each pixel `zoom` times wider and taller; with
+// `key_as_black` the key colour shows as black, as it does in the game.
 RgbaImage ToRgba(const IndexedImage& image, const Palette& palette, int zoom, bool key_as_black);
 
 }  // namespace sheet

@@ -55,12 +55,12 @@ void PaintCell(const ArtSources& art, const std::string& name, int x0, int y0,
   }
 }
 
-// Adds a dark 1-pixel edge around the ink of a cell, inside the cell's `allowed` pixels only.
-void EdgeInk(IndexedImage* cell, const std::vector<uint8_t>& allowed, uint8_t edge) {
+// Adds a dark 1-pixel edge around the ink of a cell, so it shows on light balloons too.
+void EdgeInk(IndexedImage* cell, uint8_t edge) {
   IndexedImage copy = *cell;
   for (int y = 0; y < cell->height; ++y) {
     for (int x = 0; x < cell->width; ++x) {
-      if (copy.At(x, y) != kKeyIndex || !allowed[y * cell->width + x]) continue;
+      if (copy.At(x, y) != kKeyIndex) continue;
       bool touches = false;
       for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
@@ -98,7 +98,6 @@ void DrawCrossHair(const ArtSources& art, IndexedImage* sheet) {
                           {'&', -7, -7, false}};
   for (const Piece& p : pieces) {
     IndexedImage cell(16, 16, kKeyIndex);
-    std::vector<uint8_t> allowed(256, 1);
     for (int y = 0; y < 16; ++y) {
       for (int x = 0; x < 16; ++x) {
         const int dx = x + p.ox, dy = y + p.oy;
@@ -114,7 +113,7 @@ void DrawCrossHair(const ArtSources& art, IndexedImage* sheet) {
         if (ink) cell.Set(x, y, grey.Step(std::abs(d - radius) < width / 4 || !p.ring ? 9 : 8));
       }
     }
-    EdgeInk(&cell, allowed, grey.Step(1));
+    EdgeInk(&cell, grey.Step(1));
     BlitKeyed(cell, 0, 0, 16, 16, sheet, CellX(p.c), CellY(p.c));
   }
 }

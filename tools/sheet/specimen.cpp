@@ -19,8 +19,9 @@ void Paste(const RgbaImage& src, RgbaImage* dst, int x0, int y0) {
 }
 
 IndexedImage Screen() {
+  // The frame's background: the score column's colour, then the black playfield over it.
   IndexedImage screen(640, 480, kScoreColumnIndex);
-  ScreenPainter(screen, &screen).Fill(0, 0, 480, 480, kBlackIndex);
+  for (int y = 0; y < 480; ++y) std::fill_n(&screen.pixels[y * 640], 480, kBlackIndex);
   return screen;
 }
 
