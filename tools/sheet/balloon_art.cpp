@@ -32,6 +32,7 @@ BalloonModel::BalloonModel(const ArtSources& art, int kind)
   rx_ = art.Shape("balloon.half_width");
   ry_ = art.Shape("balloon.half_height");
   egg_ = art.Shape("balloon.egg");
+  taper_ = art.Shape("balloon.taper");
   wobble_amount_ = art.Shape("balloon.wobble");
   if (kind == 5) cy_ = art.Shape("bear.head_y");
   if (kind == 6) cy_ = art.Shape("ball.centre_y");
@@ -71,8 +72,8 @@ BalloonPoint BalloonModel::At(double px, double py, double wobble) const {
 BalloonPoint BalloonModel::Egg(double lx, double ly) const {
   const double v = (ly - cy_) / ry_;
   if (std::abs(v) >= 1) return {};
-  // Wider above the middle, narrowing towards the knot.
-  const double half = rx_ * std::sqrt(1 - v * v) * (1 - egg_ * v);
+  // Wider above the middle, narrowing towards the knot, where the rubber draws to a point.
+  const double half = rx_ * std::pow(1 - v * v, 0.5 + taper_ * std::max(0.0, v)) * (1 - egg_ * v);
   const double u = (lx - cx_) / half;
   if (std::abs(u) >= 1) return {};
   return {true, skin_, Light(SphereNormal(u, v)), 1};

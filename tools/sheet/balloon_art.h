@@ -36,7 +36,7 @@ class BalloonModel {
   const ArtSources& art_;
   int kind_;
   const Ramp* skin_;
-  double cx_ = 31.5, cy_, rx_, ry_, egg_, wobble_amount_;
+  double cx_ = 31.5, cy_, rx_, ry_, egg_, taper_, wobble_amount_;
   Vec3 light_, half_, rim_;
   double ambient_, spec_power_, spec_, rim_amount_;
 };
