@@ -18,6 +18,16 @@ const GridBlock& Glyph(const ArtSources& art, const std::string& name) {
     std::fprintf(stderr, "font.txt: glyph '%s' missing or not 16 x 16\n", name.c_str());
     std::exit(2);
   }
+  // Ink outside 1..13 would push the outline or shadow into the neighbouring cell.
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if (b->rows[y][x] == '#' && (x < 1 || x > 13 || y < 1 || y > 13)) {
+        std::fprintf(stderr, "font.txt: glyph '%s' has ink at %d, %d, outside 1..13\n",
+                     name.c_str(), x, y);
+        std::exit(2);
+      }
+    }
+  }
   return *b;
 }
 
