@@ -62,13 +62,6 @@ int main(int argc, char** argv) {
     }
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
                                      std::istreambuf_iterator<char>());
-    // A bitmap resource is the packed bitmap without the file's 14-byte "BM" header, as a
-    // resource compiler stores it: the game reads the info header from the first byte.
-    constexpr size_t kFileHeaderSize = 14;
-    if (entries[i].type == "bitmap" && bytes.size() >= kFileHeaderSize && bytes[0] == 'B' &&
-        bytes[1] == 'M') {
-      bytes.erase(bytes.begin(), bytes.begin() + kFileHeaderSize);
-    }
     // Aligned so that the game can read 32-bit words of its RIFF forms in place.
     out << "alignas(16) static const unsigned char kData" << i << "[" << (bytes.size() + 1)
         << "] = {";

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr uint32_t kInfoHeaderSize = 40;
+constexpr size_t kFileHeaderSize = 14;
 
 uint32_t ReadU32(const uint8_t* p) {
   return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
@@ -78,6 +79,12 @@ int LoadSheet(WindowHandle window, platform::Surface* surface, const char* name)
   }
   const uint8_t* bitmap = resource.data;
   if (bitmap == nullptr) return DisplayFail(window, "リソースをロード出来ません ");
+  // The data files are whole .bmp files: the packed bitmap follows their 14-byte "BM" header.
+  // A packed bitmap itself starts with its header size (40), never with "BM".
+  if (resource.size >= kFileHeaderSize && bitmap[0] == 'B' && bitmap[1] == 'M') {
+    bitmap += kFileHeaderSize;
+    resource.size -= kFileHeaderSize;
+  }
 
   // Default colours: a 3-3-2 cube, kept wherever the bitmap's own table has no entry.
   std::array<platform::PaletteEntry, 256> entries{};

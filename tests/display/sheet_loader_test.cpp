@@ -55,6 +55,30 @@ TEST_F(SheetLoaderTest, EightBitSheetGivesPixelsPaletteAndKeyFromTheTopLeftPixel
   EXPECT_EQ(PaletteRgb(255), ((255 * 3) & 0xFF) << 16 | ((255 * 5) & 0xFF) << 8 | 255u);
 }
 
+TEST_F(SheetLoaderTest, WholeBmpFileIsReadPastItsFileHeader) {
+  std::vector<uint8_t> file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const std::vector<uint8_t> packed = testing_support::BuildSyntheticSheet();
+  file.insert(file.end(), packed.begin(), packed.end());
+  ASSERT_EQ(OpenWith(file), 1);
+  EXPECT_EQ(keyIndex, testing_support::kSyntheticKey);
+  EXPECT_EQ(SheetAt(300, 200), testing_support::SyntheticSheetPixel(300, 200));
+  // A file header and nothing after it is a truncated bitmap.
+  SetUp();
+  ExpectRefused(std::vector<uint8_t>(file.begin(), file.begin() + 20), "ERROR:");
+}
+
+TEST_F(SheetLoaderTest, TheGamesOwnSheetHasItsGreenKeyAndScoreColumnColour) {
+  platform::ResourceBytes found{};
+  if (!platform::FindResource("char", platform::ResourceType::kBitmap, &found)) {
+    GTEST_SKIP() << "the game's sheet is not built in";
+  }
+  ASSERT_EQ(OpenDisplay(nullptr), 1);
+  EXPECT_EQ(keyIndex, 27);
+  EXPECT_EQ(PaletteRgb(27), 0x006100u);
+  EXPECT_EQ(PaletteRgb(11), 0x232318u);
+  EXPECT_EQ(PaletteRgb(0), 0x000000u);
+}
+
 TEST_F(SheetLoaderTest, FourBitSheetTakesSixteenEntriesAndKeepsTheDefaultCubeAbove) {
   BitmapSpec spec;
   spec.bitCount = 4;
