@@ -3,7 +3,7 @@
 // the game restarts a song that has ended, so the levels and the loop point can be checked.
 //
 // Usage: render_song IN.mids OUT.wav [--passes N] [--gap-ms MS] [--only CH,CH]
-//                    [--gain G] [--soundfont PATH] [--tail S]
+//                    [--gain G] [--soundfont PATH] [--tail S] [--probe SECONDS]...
 
 #include <fluidsynth.h>
 
@@ -29,6 +29,7 @@ struct Options {
   int passes = 1;
   double gapMs = 0;
   std::set<int> only;
+  std::vector<double> probes;  // more moments to compare the restarts with
   double gain = 0.5;
   double tail = 2.0;
   std::string soundfont = "/usr/share/sounds/sf2/default-GM.sf2";
@@ -49,6 +50,8 @@ bool ReadOptions(int argc, char** argv, Options& o) {
       o.tail = std::atof(argv[++i]);
     else if (arg == "--soundfont" && hasValue)
       o.soundfont = argv[++i];
+    else if (arg == "--probe" && hasValue)
+      o.probes.push_back(std::atof(argv[++i]));
     else if (arg == "--only" && hasValue) {
       std::string list = std::string(argv[++i]) + ",";
       for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1)
@@ -144,7 +147,8 @@ bool WriteWav(const std::string& path, const std::vector<float>& samples, int& c
 }
 
 // Loudness in 50 ms windows either side of each restart: a gap or a jump shows up here.
-void ReportLoops(const std::vector<double>& restarts, const std::vector<float>& samples) {
+void ReportLoudness(const char* what, const std::vector<double>& restarts,
+                    const std::vector<float>& samples) {
   const int window = kRate / 20;
   auto rms = [&](long long from) {
     double sum = 0;
@@ -159,7 +163,7 @@ void ReportLoops(const std::vector<double>& restarts, const std::vector<float>& 
   };
   for (double at : restarts) {
     long long frame = std::llround(at * kRate);
-    std::printf("restart at %.3f s, RMS dB per 50 ms:", at);
+    std::printf("%s at %.3f s, RMS dB per 50 ms:", what, at);
     for (int w = -6; w < 6; ++w)
       std::printf(" %s%.1f", w == 0 ? "| " : "", rms(frame + w * window));
     std::printf("\n");
@@ -173,7 +177,7 @@ int main(int argc, char** argv) {
   if (!ReadOptions(argc, argv, o)) {
     std::fprintf(stderr,
                  "usage: render_song IN.mids OUT.wav [--passes N] [--gap-ms MS] [--only CH,CH]"
-                 " [--gain G] [--soundfont PATH] [--tail S]\n");
+                 " [--gain G] [--soundfont PATH] [--tail S] [--probe SECONDS]...\n");
     return 2;
   }
   std::ifstream in(o.in, std::ios::binary);
@@ -224,7 +228,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%zu frames, %d clipped samples\n", renderer.Samples().size() / 2, clipped);
-  ReportLoops(restarts, renderer.Samples());
+  ReportLoudness("restart", restarts, renderer.Samples());
+  ReportLoudness("probe", o.probes, renderer.Samples());
   delete_fluid_synth(synth);
   delete_fluid_settings(settings);
   return 0;
