@@ -30,7 +30,7 @@ struct Options {
   double gapMs = 0;
   std::set<int> only;
   std::vector<double> probes;  // more moments to compare the restarts with
-  double gain = 0.5;
+  double gain = 0.25;          // the game's own synthesizer gain, so the levels read as in the game
   double tail = 2.0;
   std::string soundfont = "/usr/share/sounds/sf2/default-GM.sf2";
 };
@@ -194,6 +194,15 @@ int main(int argc, char** argv) {
   fluid_settings_setnum(settings, "synth.sample-rate", kRate);
   fluid_settings_setnum(settings, "synth.gain", o.gain);
   fluid_settings_setint(settings, "synth.polyphony", 256);
+  // The same small room and light chorus the game's synthesizer uses.
+  fluid_settings_setnum(settings, "synth.reverb.room-size", 0.4);
+  fluid_settings_setnum(settings, "synth.reverb.damp", 0.4);
+  fluid_settings_setnum(settings, "synth.reverb.width", 0.7);
+  fluid_settings_setnum(settings, "synth.reverb.level", 0.35);
+  fluid_settings_setint(settings, "synth.chorus.nr", 3);
+  fluid_settings_setnum(settings, "synth.chorus.level", 0.6);
+  fluid_settings_setnum(settings, "synth.chorus.speed", 0.3);
+  fluid_settings_setnum(settings, "synth.chorus.depth", 4.0);
   fluid_synth_t* synth = new_fluid_synth(settings);
   if (fluid_synth_sfload(synth, o.soundfont.c_str(), 1) == FLUID_FAILED) {
     std::fprintf(stderr, "cannot load soundfont %s\n", o.soundfont.c_str());
