@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "arrangement.h"
+#include "chord_chart.h"
 #include "song_source.h"
 #include "song_stream.h"
 
@@ -57,6 +58,32 @@ TEST(SongSource, ReadsPitchNames) {
   EXPECT_EQ(songs::ParsePitch("C"), -1);
   EXPECT_EQ(songs::ParsePitch("G9"), 127);
   EXPECT_EQ(songs::ParsePitch("A9"), -1);  // above MIDI's range
+}
+
+TEST(ChordChart, ReadsWhatTheBassNeedsFromASymbol) {
+  songs::ChordSpan chord;
+  ASSERT_TRUE(songs::ReadChordSymbol("Ebmaj9", chord));
+  EXPECT_EQ(chord.root, 3);
+  EXPECT_EQ(chord.third, 4);  // "maj" is not minor
+  ASSERT_TRUE(songs::ReadChordSymbol("Bbm7b5", chord));
+  EXPECT_EQ(chord.root, 10);
+  EXPECT_EQ(chord.third, 3);
+  EXPECT_EQ(chord.fifth, 6);
+  ASSERT_TRUE(songs::ReadChordSymbol("Abdim7@lo", chord));
+  EXPECT_EQ(chord.fifth, 6);
+  EXPECT_EQ(chord.symbol, "Abdim7@lo");  // the voicing's name keeps its register tag
+  ASSERT_TRUE(songs::ReadChordSymbol("C13sus", chord));
+  EXPECT_EQ(chord.third, 5);
+  ASSERT_TRUE(songs::ReadChordSymbol("G/B", chord));
+  EXPECT_EQ(chord.root, 7);
+  EXPECT_EQ(chord.bass, 11);
+  EXPECT_FALSE(songs::ReadChordSymbol("H7", chord));
+  EXPECT_FALSE(songs::ReadChordSymbol("C/X", chord));
+  // Roots from B1 up to Bb2: the fifth below the lowest stays above the bass's low E.
+  EXPECT_EQ(songs::BassRoot(11), 35);
+  EXPECT_EQ(songs::BassRoot(10), 46);
+  for (int pitchClass = 0; pitchClass < 12; ++pitchClass)
+    EXPECT_GE(songs::BassRoot(pitchClass) - 6, 28) << "a flat fifth below falls off the bass";
 }
 
 TEST(SongSource, MistakesNameTheirLine) {

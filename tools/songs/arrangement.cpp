@@ -4,6 +4,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "chord_chart.h"
+
 namespace songs {
 
 namespace {
@@ -12,55 +14,6 @@ struct ArrangeError : std::runtime_error {
   ArrangeError(int line, const std::string& what)
       : std::runtime_error("line " + std::to_string(line) + ": " + what) {}
 };
-
-// One chord of the chord chart, placed in time.
-struct ChordSpan {
-  int start = 0;
-  int end = 0;
-  std::string symbol;
-  int root = 0;   // pitch class
-  int bass = 0;   // pitch class the bass calls "1" (the slash note when there is one)
-  int third = 4;  // semitones above the root
-  int fifth = 7;
-  int line = 0;
-};
-
-ChordSpan ReadChord(const std::string& symbol, int line) {
-  ChordSpan chord;
-  chord.symbol = symbol;
-  chord.line = line;
-  std::string name = symbol.substr(0, symbol.find('@'));
-  std::string bass;
-  if (auto slash = name.find('/'); slash != std::string::npos) {
-    bass = name.substr(slash + 1);
-    name = name.substr(0, slash);
-  }
-  size_t rootLength = name.size() > 1 && (name[1] == '#' || name[1] == 'b') ? 2 : 1;
-  int root = ParsePitch(name.substr(0, rootLength) + "4");
-  if (root < 0) throw ArrangeError(line, "chord without a root: '" + symbol + "'");
-  std::string quality = name.substr(rootLength);
-  chord.root = root % 12;
-  chord.bass = chord.root;
-  if (!bass.empty()) {
-    int pitch = ParsePitch(bass + "4");
-    if (pitch < 0) throw ArrangeError(line, "bad bass note in '" + symbol + "'");
-    chord.bass = pitch % 12;
-  }
-  bool major = quality.rfind("maj", 0) == 0;
-  if (!major && (quality.rfind("m", 0) == 0 || quality.rfind("dim", 0) == 0)) chord.third = 3;
-  if (quality.find("sus") != std::string::npos) chord.third = 5;
-  if (quality.find("dim") != std::string::npos || quality.find("m7b5") != std::string::npos)
-    chord.fifth = 6;
-  if (quality.find("aug") != std::string::npos || quality.find("#5") != std::string::npos)
-    chord.fifth = 8;
-  return chord;
-}
-
-// The bass sits between B1 and Bb2 and drops to the fifth below, as a bossa or waltz bass does.
-int BassRoot(int pitchClass) {
-  int pitch = 36 + pitchClass;
-  return pitch > 46 ? pitch - 12 : pitch;
-}
 
 int Metric(int posInBar, int barTicks, int division, int beatsPerBar) {
   if (posInBar == 0) return 8;
@@ -104,7 +57,10 @@ class Arranger {
         if (each * static_cast<int>(symbols.size()) != barTicks_)
           throw ArrangeError(section.line, "chords do not divide bar " + std::to_string(bar + 1));
         for (size_t c = 0; c < symbols.size(); ++c) {
-          ChordSpan chord = ReadChord(symbols[c], section.line);
+          ChordSpan chord;
+          if (!ReadChordSymbol(symbols[c], chord))
+            throw ArrangeError(section.line, "not a chord symbol: '" + symbols[c] + "'");
+          chord.line = section.line;
           chord.start = start + bar * barTicks_ + static_cast<int>(c) * each;
           chord.end = chord.start + each;
           chords_.push_back(chord);
