@@ -250,6 +250,7 @@ TEST_F(MidiStreamTest, RefusesWhatItCannotPlay) {
   ASSERT_EQ(MidiStreamOut(stream, &block.header, 64), kMidiOk);
   EXPECT_EQ(MidiStreamOut(stream, &block.header, 64), kMidiStillPlaying);
   EXPECT_EQ(MidiStreamPause(nullptr), kMidiInvalidHandle);
+  MidiStreamStop(stream);  // hand the block back before it goes out of scope
 }
 
 TEST_F(MidiStreamTest, ShortAndOddBlocksStillComeBack) {
