@@ -252,3 +252,40 @@ TEST_F(MusicPlayerTest, AFailedPlayClosesItsStreamAndThePlayer) {
 }
 
 }  // namespace
+
+namespace {
+
+// The game's own songs, once they are embedded: each plays through the player to its end after
+// its own number of blocks, at about its designed length.
+TEST(EmbeddedSongsTest, BosaAndParisEndAfterTheirLastBlock) {
+  struct Expected {
+    const char* name;
+    int blocks;
+    double seconds;
+  };
+  const Expected songs[] = {{"BOSA", 12, 98.5}, {"PARIS", 4, 54.45}};
+  platform::ResourceBytes found;
+  if (!platform::FindResource("BOSA", ResourceType::kMids, &found) ||
+      !platform::FindResource("PARIS", ResourceType::kMids, &found)) {
+    GTEST_SKIP() << "the songs are not embedded yet";
+  }
+  RecordingSynth synth;
+  platform::UseMidiSynth(&synth);
+  OpenMusic(nullptr, kNames, 2);
+  std::vector<float> out(2 * 1024);
+  for (int track = 0; track < 2; ++track) {
+    ASSERT_TRUE(PlaySong(track)) << songs[track].name;
+    EXPECT_EQ(musicPlayer.songs[track].blockCount, songs[track].blocks);
+    const int64_t start = synth.frame;
+    while (MusicPlaying() && synth.frame - start < int64_t{kRate} * 200) {
+      platform::MidiOutputSource().MixInto(out.data(), 1024, kRate);
+    }
+    EXPECT_EQ(musicPlayer.doneBlocks.load(), static_cast<uint32_t>(songs[track].blocks));
+    const double seconds = static_cast<double>(synth.frame - start) / kRate;
+    EXPECT_NEAR(seconds, songs[track].seconds, 1.0) << songs[track].name;
+  }
+  ResetMusicPlayer();
+  platform::ResetMidiOutput();
+}
+
+}  // namespace
