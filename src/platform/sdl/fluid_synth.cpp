@@ -4,6 +4,7 @@
 // only notes what each channel has been told (programs, controllers, bends) and replays that when
 // it takes the synthesizer over, so a song that started early still gets its instruments.
 #include <fluidsynth.h>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
@@ -49,17 +50,24 @@ struct ChannelMemory {
   ChannelMemory() { controllers.fill(-1); }
 };
 
+// Only files that are there are offered to FluidSynth, which would otherwise print an error for
+// every well-known place that this machine does not use.
+bool TryLoad(fluid_synth_t* synth, const char* path) {
+  return access(path, R_OK) == 0 && fluid_is_soundfont(path) &&
+         fluid_synth_sfload(synth, path, 1) != FLUID_FAILED;
+}
+
 bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
   char* named = nullptr;
   bool loaded = false;
   if (fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
       named != nullptr) {
-    loaded = fluid_is_soundfont(named) && fluid_synth_sfload(synth, named, 1) != FLUID_FAILED;
+    loaded = TryLoad(synth, named);
     fluid_free(named);
   }
   for (const char* path : kWellKnownSoundfonts) {
     if (loaded) break;
-    loaded = fluid_is_soundfont(path) && fluid_synth_sfload(synth, path, 1) != FLUID_FAILED;
+    loaded = TryLoad(synth, path);
   }
   return loaded;
 }
