@@ -94,6 +94,23 @@ TEST_F(PresenterTest, WideWindowGetsBlackBarsAndAnUnevenScaleStaysCrispInside) {
   EXPECT_EQ(OutputPixel(897, 300), 0x00FF00u);
 }
 
+TEST_F(PresenterTest, MouseArrivesInPicturePixelsWhateverTheWindowSize) {
+  UseWindowOfSize(1000, 600);  // picture 800 x 600 from x 100
+  ShowHalves();
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = SDL_GetWindowID(window_.sdl);
+  motion.motion.x = 500;
+  motion.motion.y = 300;
+  SDL_PushEvent(&motion);
+  SDL_Event got{};
+  ASSERT_EQ(SDL_PollEvent(&got), 1);
+  ASSERT_EQ(got.type, SDL_MOUSEMOTION);
+  EXPECT_EQ(got.motion.x, 320);
+  EXPECT_EQ(got.motion.y, 240);
+}
+
 TEST_F(PresenterTest, AltEnterSwitchesBetweenFullScreenAndAWindow) {
   const bool fullBefore = (SDL_GetWindowFlags(window_.sdl) & SDL_WINDOW_FULLSCREEN) != 0;
   EXPECT_TRUE(fullBefore);
