@@ -67,9 +67,9 @@ void DrawText(WindowHandle window, int column, int row, const char* text, int st
   if (sheetWidth < kCell) return;
   for (int i = 0; text[i] != '\0' && column + i < kColumns; ++i) {
     const int c = static_cast<signed char>(text[i]);
-    // Control bytes and bytes of 128 and up (a hand-edited score file can hold them) have no
-    // glyph: they draw nothing rather than copy from outside the sheet.
-    if (c < 32) continue;
+    // Control bytes (DEL too) and bytes of 128 and up, which a hand-edited score file can hold,
+    // have no glyph: they draw nothing rather than copy from outside the font.
+    if (c < 32 || c == 127) continue;
     const int g = (c - 32) * kCell;
     const int left = g % sheetWidth;
     const int top = (g / sheetWidth) * kCell + style * 2 * kCell;

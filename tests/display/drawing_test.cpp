@@ -83,16 +83,18 @@ TEST_F(DrawingTest, TextStopsAtTheLastColumnAndRefusesCellsOffTheGrid) {
 TEST_F(DrawingTest, BlanksAreInvisibleAndBytesWithoutAGlyphDrawNothing) {
   DrawText(nullptr, 0, 0, "    ", 0);
   EXPECT_EQ(TouchedPixels().count, 0);
-  // A control byte and a byte above 127 keep their cells empty; the text goes on after them.
+  // Control bytes (DEL too) and bytes above 127 keep their cells empty; the text goes on.
   DrawText(nullptr, 0, 0,
            "A\x01"
-           "B\xC3Z",
+           "B\xC3Z\x7F",
            0);
   ExpectCopied(0, 0, 16, 16, 16, 16);
   ExpectCopied(32, 0, 32, 16, 16, 16);
   ExpectCopied(64, 0, 26 * 16, 16, 16, 16);
   for (int x = 16; x < 32; ++x) EXPECT_EQ(BackAt(x, 5), kGround);
   for (int x = 48; x < 64; ++x) EXPECT_EQ(BackAt(x, 5), kGround);
+  DrawText(nullptr, 5, 0, "\x7F", 3);  // style 3 would otherwise reach into a balloon
+  for (int x = 80; x < 96; ++x) EXPECT_EQ(BackAt(x, 5), kGround);
   // A style beyond the sheet has no cells either.
   const int drawn = TouchedPixels().count;
   DrawText(nullptr, 10, 10, "ZZ", 40);
