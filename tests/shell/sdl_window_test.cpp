@@ -1,0 +1,103 @@
+// The window under SDL's dummy video driver, and the message box's stand-ins.
+#include "platform/sdl/sdl_window.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/window.h"
+
+namespace {
+
+using platform::Message;
+using platform::MessageKind;
+
+int destroyMessages = 0;
+int32_t CountingProcedure(WindowHandle window, const Message& message) {
+  if (message.kind == MessageKind::kDestroy) {
+    ++destroyMessages;
+    EXPECT_NE(window->sdl, nullptr);  // the teardown still sees a live window
+  }
+  return 0;
+}
+
+// Nothing here may ever reach a real screen: a message box there would block the test run.
+void UseDummyVideo() {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+}
+
+TEST(GameWindowTest, CreatedFullScreenWithCaptionAndDestroyedOnce) {
+  UseDummyVideo();
+  destroyMessages = 0;
+  WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", CountingProcedure);
+  ASSERT_NE(window, nullptr) << SDL_GetError();
+  EXPECT_STREQ(SDL_GetWindowTitle(window->sdl), "SKYPOP FRENZY");
+  const Uint32 flags = SDL_GetWindowFlags(window->sdl);
+  EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
+  EXPECT_TRUE(flags & SDL_WINDOW_HIDDEN);
+  platform::ShowWindow(window);
+  EXPECT_FALSE(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_HIDDEN);
+  platform::ShowPointer(false);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+
+  platform::DestroyWindow(window);
+  platform::DestroyWindow(window);
+  EXPECT_EQ(destroyMessages, 1);
+  EXPECT_TRUE(window->destroyed);
+  EXPECT_EQ(window->sdl, nullptr);
+  platform::ShutDownPlatform();
+  EXPECT_EQ(destroyMessages, 1);
+}
+
+TEST(GameWindowTest, ShutDownDestroysAWindowThatWasNeverDestroyed) {
+  UseDummyVideo();
+  destroyMessages = 0;
+  WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", CountingProcedure);
+  ASSERT_NE(window, nullptr);
+  platform::ShutDownPlatform();
+  EXPECT_EQ(destroyMessages, 1);
+}
+
+TEST(SystemClockTest, NeverRunsBackwards) {
+  platform::Clock& clock = platform::SystemClock();
+  uint64_t last = clock.Milliseconds();
+  for (int i = 0; i < 1000; ++i) {
+    const uint64_t now = clock.Milliseconds();
+    EXPECT_GE(now, last);
+    last = now;
+  }
+}
+
+std::string hookedText;
+std::string hookedCaption;
+void Hook(const char* text, const char* caption) {
+  hookedText = text;
+  hookedCaption = caption;
+}
+
+TEST(MessageBoxTest, HookReceivesTheBoxInsteadOfTheScreen) {
+  platform::SetMessageBoxHook(Hook);
+  platform::MessageBox(nullptr, "ERROR Load BitMap", "DirectDraw Function");
+  platform::SetMessageBoxHook(nullptr);
+  EXPECT_EQ(hookedText, "ERROR Load BitMap");
+  EXPECT_EQ(hookedCaption, "DirectDraw Function");
+}
+
+TEST(MessageBoxTest, WithoutAScreenTheTextGoesToStandardError) {
+  UseDummyVideo();
+  ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+  testing::internal::CaptureStderr();
+  platform::MessageBox(nullptr, "ERROR DirectDraw CooperativeLevel", "DirectDraw Function");
+  const std::string printed = testing::internal::GetCapturedStderr();
+  SDL_Quit();
+  EXPECT_NE(printed.find("DirectDraw Function: ERROR DirectDraw CooperativeLevel"),
+            std::string::npos);
+}
+
+}  // namespace
