@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 
 namespace {
@@ -41,8 +42,14 @@ TEST(GameWindowTest, CreatedFullScreenWithCaptionAndDestroyedOnce) {
   const Uint32 flags = SDL_GetWindowFlags(window->sdl);
   EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, Uint32{SDL_WINDOW_FULLSCREEN_DESKTOP});
   EXPECT_TRUE(flags & SDL_WINDOW_HIDDEN);
+  platform::ResetPostedMessages();
   platform::ShowWindow(window);
   EXPECT_FALSE(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_HIDDEN);
+  // Without a screen there is no focus to wait for: showing the window activates the game.
+  Message activation{};
+  ASSERT_TRUE(platform::TakePostedMessage(&activation));
+  EXPECT_EQ(activation.kind, MessageKind::kActivateApp);
+  EXPECT_EQ(activation.wParam, 1u);
   platform::ShowPointer(false);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 
