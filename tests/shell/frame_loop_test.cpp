@@ -179,16 +179,6 @@ TEST_F(FrameLoopTest, KeyboardAndJoystickEdgesAreDetectedSeparately) {
   EXPECT_EQ(fake::record.ticks[4].padPressed, 0u);
 }
 
-TEST_F(FrameLoopTest, InactiveGameStillTicksAndDraws) {
-  clock.now = 1000;
-  StartFrameLoop(clock);
-  input.appActive = 0;
-  clock.now = 1017;
-  Pass();
-  EXPECT_EQ(Ticks(), 1u);  // StepGame and DrawFrame do their own inactive handling
-  EXPECT_EQ(fake::record.frames, 1);
-}
-
 TEST_F(FrameLoopTest, IdleLoopSleepsInsteadOfSpinning) {
   clock.now = 1000;
   StartFrameLoop(clock);

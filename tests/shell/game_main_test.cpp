@@ -59,12 +59,6 @@ TEST_F(GameMainTest, EscapeRunsStartUpLoopAndTeardownInOrderAndExitsWithZero) {
   EXPECT_TRUE(fake::record.ticks.empty());
 }
 
-TEST_F(GameMainTest, CloseMessageTearsDownTheSameWay) {
-  messages.script = {fake::Simple(MessageKind::kClose)};
-  EXPECT_EQ(GameMain(clock, messages), 0);
-  EXPECT_EQ(fake::record.calls, Joined({kStartUp, kTearDown, kShutDown}));
-}
-
 TEST_F(GameMainTest, GameTicksAndDrawsUntilClosed) {
   clock.now = 1000;
   // Half a second of nothing, then the close: the fake queue only offers it once the loop has

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -69,16 +68,6 @@ TEST(GameWindowTest, ShutDownDestroysAWindowThatWasNeverDestroyed) {
   ASSERT_NE(window, nullptr);
   platform::ShutDownPlatform();
   EXPECT_EQ(destroyMessages, 1);
-}
-
-TEST(SystemClockTest, NeverRunsBackwards) {
-  platform::Clock& clock = platform::SystemClock();
-  uint64_t last = clock.Milliseconds();
-  for (int i = 0; i < 1000; ++i) {
-    const uint64_t now = clock.Milliseconds();
-    EXPECT_GE(now, last);
-    last = now;
-  }
 }
 
 std::string hookedText;
