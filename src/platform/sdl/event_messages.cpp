@@ -7,6 +7,7 @@
 #include "platform/messages.h"
 #include "platform/sdl/sdl_joystick.h"
 #include "platform/sdl/sdl_messages.h"
+#include "platform/sdl/sdl_window.h"
 
 namespace platform {
 namespace {
@@ -84,6 +85,12 @@ class SdlMessageSource final : public MessageSource {
 
   void WaitMessage(uint32_t timeoutMs) override {
     if (HasPostedMessage() || hasWaiting_) return;
+    if (ScreenlessVideoDriver()) {
+      // Such drivers cannot wake a waiting thread, so SDL would poll every millisecond; with no
+      // keyboard or mouse behind them, sleeping until the tick loses nothing.
+      SDL_Delay(timeoutMs);
+      return;
+    }
     SDL_Event event;
     if (SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs))) {
       hasWaiting_ = TranslateEvent(event, &waiting_);

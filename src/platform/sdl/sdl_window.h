@@ -14,4 +14,7 @@ struct Window {
   WindowProcedure procedure = nullptr;  // receives the window's messages
 };
 
+// True under SDL's video drivers without a screen (dummy, offscreen): no focus, no input.
+bool ScreenlessVideoDriver();
+
 }  // namespace platform

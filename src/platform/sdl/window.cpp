@@ -49,11 +49,13 @@ void ShowWindow(WindowHandle window) {
   SDL_RaiseWindow(window->sdl);
   // Drivers without a screen have no keyboard focus to give, so no activation would ever come
   // and the game would stand still: a shown window counts as the active one there.
+  if (ScreenlessVideoDriver()) PostMessage(window, Message{MessageKind::kActivateApp, 1, 0});
+}
+
+bool ScreenlessVideoDriver() {
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr &&
-      (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0)) {
-    PostMessage(window, Message{MessageKind::kActivateApp, 1, 0});
-  }
+  return driver != nullptr &&
+         (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0);
 }
 
 void ShowPointer(bool visible) {
