@@ -9,6 +9,7 @@
 
 #include "platform/message_box.h"
 #include "platform/messages.h"
+#include "platform/resources.h"
 #include "platform/window.h"
 
 namespace {
@@ -59,6 +60,22 @@ TEST(GameWindowTest, CreatedFullScreenWithCaptionAndDestroyedOnce) {
   EXPECT_EQ(window->sdl, nullptr);
   platform::ShutDownPlatform();
   EXPECT_EQ(destroyMessages, 1);
+}
+
+TEST(GameWindowTest, BrokenOrMissingIconIsNoReasonToFail) {
+  UseDummyVideo();
+  static const uint8_t kNotABitmap[] = {'B', 'M', 1, 2, 3};
+  platform::OverrideResource("MYICON", platform::ResourceType::kIcon, kNotABitmap,
+                             sizeof kNotABitmap);
+  WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", CountingProcedure);
+  EXPECT_NE(window, nullptr);
+  platform::ShutDownPlatform();
+  platform::ClearResourceOverrides();
+  platform::HideResource("MYICON", platform::ResourceType::kIcon);
+  window = platform::CreateGameWindow("SKYPOP FRENZY", CountingProcedure);
+  EXPECT_NE(window, nullptr);
+  platform::ShutDownPlatform();
+  platform::ClearResourceOverrides();
 }
 
 TEST(GameWindowTest, ShutDownDestroysAWindowThatWasNeverDestroyed) {
