@@ -48,6 +48,17 @@ geometry=$(xwininfo -id "$window")
 echo "$geometry" | grep -q "Width: 640" || fail "window is not full screen: $geometry"
 echo "$geometry" | grep -q "Height: 480" || fail "window is not full screen: $geometry"
 
+# With the focus taken away the game is not the active application: Escape must not end it,
+# even though X still delivers the key to the window under the pointer.
+if [ "$way" = escape ]; then
+  root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+  xdotool windowfocus --sync "$root" || fail "could not move the focus away"
+  sleep 0.3
+  xdotool keydown Escape; sleep 0.06; xdotool keyup Escape
+  sleep 0.5
+  kill -0 "$game_pid" 2>/dev/null || fail "Escape ended the game while it was not active"
+fi
+
 # Without a window manager nothing gives the new window the keyboard: focus it, then give the
 # game a moment to see the activation before the key arrives.
 xdotool windowfocus --sync "$window" || fail "could not focus the window"
