@@ -25,14 +25,20 @@ trap cleanup EXIT
 # utime + stime of a process (all its threads), in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
-# Percent of one core that process $1 uses over $seconds, after a settling second.
+# Percent of one core that process $1 uses over $seconds, after a settling second; with a second
+# pid (the X server), its share over the same seconds follows after a slash.
 sample() {
   sleep 1
-  local a b
+  local a b xa=0 xb=0
   a=$(cpu_ticks "$1")
+  [ -n "${2:-}" ] && xa=$(cpu_ticks "$2")
   sleep "$seconds"
   b=$(cpu_ticks "$1")
+  [ -n "${2:-}" ] && xb=$(cpu_ticks "$2")
   awk -v a="$a" -v b="$b" -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.1f", (b - a) * 100 / hz / s }'
+  [ -n "${2:-}" ] && awk -v a="$xa" -v b="$xb" -v hz="$hz" -v s="$seconds" \
+    'BEGIN { printf "/%.1f", (b - a) * 100 / hz / s }'
+  return 0
 }
 
 # Runs one program (name, command...) in $work, focuses its window under X, prints its CPU.
@@ -49,7 +55,7 @@ measure() {
     [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
   fi
   local result
-  result=$(sample "$pid")
+  result=$(sample "$pid" "${xvfb:-}")
   kill -TERM "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   echo "$result"
@@ -58,9 +64,12 @@ measure() {
 ratio() { awk -v g="$1" -v f="$2" 'BEGIN { if (f > 0) printf "%.2f", g / f; else print "n/a" }'; }
 
 report() {
-  local label=$1 floor_cpu=$2 game_cpu=$3
+  local label=$1 floor_cpu=${2%%/*} game_cpu=${3%%/*}
   printf '%-22s floor %5s %%   game %5s %%   game/floor %s\n' "$label" "$floor_cpu" "$game_cpu" \
     "$(ratio "$game_cpu" "$floor_cpu")"
+  if [ "$2" != "$floor_cpu" ]; then
+    printf '%-22s X server beside the floor %s %%, beside the game %s %%\n' "" "${2#*/}" "${3#*/}"
+  fi
 }
 
 echo "CPU over $seconds s, percent of one core ($(nproc) cores here)"
@@ -75,6 +84,7 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
   game_cpu=$(SDL_AUDIODRIVER=dummy measure "SKYPOP FRENZY" "$game")
   report "Xvfb 640x480:" "$floor_cpu" "$game_cpu"
   kill "$xvfb" 2>/dev/null
+  xvfb=""
   unset DISPLAY
 else
   echo "Xvfb or xdotool missing: skipping the X measurement"
