@@ -2,12 +2,14 @@
 # Starts the game on its own 640 x 480 Xvfb screen in an empty directory, checks the window,
 # focuses it, quits it one way (escape | alt_f4 | terminate) and checks that it ended with code 0
 # and left the built-in high-score table in KIPO.INI.
-# Usage: quit_saves_scores.sh PATH_TO_SKYPOP WAY
+# When ICON_FILE exists the game embeds it, and the window must carry an icon.
+# Usage: quit_saves_scores.sh PATH_TO_SKYPOP WAY [ICON_FILE]
 set -u
 game_bin=$1
 way=${2:-escape}
+icon_file=${3:-}
 
-for tool in Xvfb xdotool xwininfo; do
+for tool in Xvfb xdotool xwininfo xprop; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIPPED: $tool is not installed (tools/install_deps.sh installs it)"
     exit 77
@@ -47,6 +49,9 @@ window=$(timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$'
 geometry=$(xwininfo -id "$window")
 echo "$geometry" | grep -q "Width: 640" || fail "window is not full screen: $geometry"
 echo "$geometry" | grep -q "Height: 480" || fail "window is not full screen: $geometry"
+if [ -n "$icon_file" ] && [ -f "$icon_file" ]; then
+  xprop -id "$window" _NET_WM_ICON | grep -q "_NET_WM_ICON(CARDINAL) =" || fail "window has no icon"
+fi
 
 # With the focus taken away the game is not the active application: Escape must not end it,
 # even though X still delivers the key to the window under the pointer.

@@ -62,6 +62,19 @@ TEST(GameWindowTest, CreatedFullScreenWithCaptionAndDestroyedOnce) {
   EXPECT_EQ(destroyMessages, 1);
 }
 
+TEST(GameWindowTest, EmbeddedIconIsABitmapSdlCanRead) {
+  platform::ResourceBytes icon;
+  if (!platform::FindResource("MYICON", platform::ResourceType::kIcon, &icon)) {
+    GTEST_SKIP() << "no MYICON embedded in this build";
+  }
+  SDL_Surface* surface =
+      SDL_LoadBMP_RW(SDL_RWFromConstMem(icon.data, static_cast<int>(icon.size)), 1);
+  ASSERT_NE(surface, nullptr) << SDL_GetError();
+  EXPECT_GE(surface->w, 16);
+  EXPECT_EQ(surface->w, surface->h);
+  SDL_FreeSurface(surface);
+}
+
 TEST(GameWindowTest, BrokenOrMissingIconIsNoReasonToFail) {
   UseDummyVideo();
   static const uint8_t kNotABitmap[] = {'B', 'M', 1, 2, 3};
