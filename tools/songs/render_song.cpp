@@ -30,7 +30,7 @@ struct Options {
   double gapMs = 0;
   std::set<int> only;
   std::vector<double> probes;  // more moments to compare the restarts with
-  double gain = 0.25;          // the game's own synthesizer gain, so the levels read as in the game
+  double gain = 0.7;           // the game's own synthesizer gain, so the levels read as in the game
   double tail = 2.0;
   std::string soundfont = "/usr/share/sounds/sf2/default-GM.sf2";
 };
