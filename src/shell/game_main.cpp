@@ -30,6 +30,11 @@ bool OpenSubsystems(WindowHandle window, platform::Clock& clock) {
   OpenSoundBank(window, kEffectNames, 2);
   platform::CaptureJoystick(window);
   platform::ShowWindow(window);
+  // The one sheet: every sprite and glyph comes from the 512 x 512 bitmap resource "char".
+  displayContext.spriteTable = kSpriteTable.data();
+  displayContext.sheetName = "char";
+  displayContext.sheetWidth = 512;
+  displayContext.sheetHeight = 512;
   if (OpenDisplay(window) == 0) return false;
   platform::ShowPointer(false);  // the game draws its own cross-hair
   input.keyRaw = 0;

@@ -79,7 +79,7 @@ TEST_F(CloseDisplayTest, ClosingTwiceOrWhileClosedIsHarmless) {
   EXPECT_FALSE(platform::DeviceIsLive());
   EXPECT_EQ(displayContext.backBuffer, nullptr);
   // The description the entry filled in survives for a later open.
-  EXPECT_EQ(OpenDisplay(nullptr), 1);
+  EXPECT_EQ(OpenDisplay(testing_support::RecordingWindow()), 1);
   EXPECT_TRUE(ShownMessages().empty());
 }
 

@@ -203,13 +203,14 @@ TEST_F(DrawingTest, RetriesAreBoundedWhenTheRestoreOrTheCopyKeepsFailing) {
 }
 
 TEST_F(DrawingTest, AFailedReloadDuringAFrameClosesTheDisplayAndTheFrameTouchesNothingAfter) {
+  WindowHandle window = testing_support::RecordingWindow();
   platform::HideResource("char", platform::ResourceType::kBitmap);
   platform::LoseAllSurfaces();
-  FillScreen(nullptr, 1);
-  DrawText(nullptr, 0, 0, "AB", 0);
-  DrawFieldSprite(nullptr, 20000, 20000, 16);
-  DrawScreenSprite(nullptr, 10, 10, 0);
-  FlipScreen(nullptr);
+  FillScreen(window, 1);
+  DrawText(window, 0, 0, "AB", 0);
+  DrawFieldSprite(window, 20000, 20000, 16);
+  DrawScreenSprite(window, 10, 10, 0);
+  FlipScreen(window);
   ASSERT_EQ(testing_support::ShownMessages().size(), 1u);
   EXPECT_EQ(testing_support::ShownMessages()[0].text, "Find Resource Err");
   EXPECT_EQ(testing_support::DestroyRequests(), 1);

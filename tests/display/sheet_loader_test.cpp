@@ -72,7 +72,7 @@ TEST_F(SheetLoaderTest, TheGamesOwnSheetHasItsGreenKeyAndScoreColumnColour) {
   if (!platform::FindResource("char", platform::ResourceType::kBitmap, &found)) {
     GTEST_SKIP() << "the game's sheet is not built in";
   }
-  ASSERT_EQ(OpenDisplay(nullptr), 1);
+  ASSERT_EQ(OpenDisplay(testing_support::RecordingWindow()), 1);
   EXPECT_EQ(keyIndex, 27);
   EXPECT_EQ(PaletteRgb(27), 0x006100u);
   EXPECT_EQ(PaletteRgb(11), 0x232318u);
@@ -166,14 +166,14 @@ TEST_F(SheetLoaderTest, CompressedBitmapFailsAsAnImageThatCannotBeLoaded) {
 
 TEST_F(SheetLoaderTest, MissingResourceIsReported) {
   platform::HideResource("char", platform::ResourceType::kBitmap);
-  EXPECT_EQ(OpenDisplay(nullptr), 0);
+  EXPECT_EQ(OpenDisplay(testing_support::RecordingWindow()), 0);
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Find Resource Err", "ERROR Load BitMap"}));
   EXPECT_EQ(platform::LiveSurfaceCount(), 0);
 }
 
 TEST_F(SheetLoaderTest, ResourceWithoutBytesIsReported) {
   platform::OverrideResource("char", platform::ResourceType::kBitmap, nullptr, 0);
-  EXPECT_EQ(OpenDisplay(nullptr), 0);
+  EXPECT_EQ(OpenDisplay(testing_support::RecordingWindow()), 0);
   EXPECT_EQ(Texts(),
             (std::vector<std::string>{"リソースをロード出来ません ", "ERROR Load BitMap"}));
 }

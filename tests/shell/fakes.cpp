@@ -114,6 +114,7 @@ void OpenSoundBank(WindowHandle, const char* const* names, int count) {
 void CloseSoundBank() {
   Log("CloseSoundBank");
 }
+DisplayContext displayContext{};
 int OpenDisplay(WindowHandle window) {
   Log("OpenDisplay");
   if (record.openDisplayResult == 0) {

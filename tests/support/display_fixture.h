@@ -38,7 +38,7 @@ class DisplayTest : public ::testing::Test {
     sheetBytes_ = std::move(bytes);
     platform::OverrideResource("CHAR", platform::ResourceType::kBitmap, sheetBytes_.data(),
                                sheetBytes_.size());
-    return OpenDisplay(nullptr);
+    return OpenDisplay(testing_support::RecordingWindow());
   }
 
   static uint8_t* Pixels(platform::Surface* surface) {

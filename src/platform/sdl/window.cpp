@@ -28,8 +28,9 @@ void SetIcon(SDL_Window* sdl) {
 
 WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-  SDL_Window* sdl =
-      SDL_CreateWindow(caption, 0, 0, 640, 480, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+  SDL_Window* sdl = SDL_CreateWindow(
+      caption, 0, 0, 640, 480,
+      SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (sdl == nullptr) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
