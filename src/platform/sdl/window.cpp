@@ -28,9 +28,12 @@ void SetIcon(SDL_Window* sdl) {
 
 WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-  SDL_Window* sdl = SDL_CreateWindow(
-      caption, 0, 0, 640, 480,
-      SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+  // Made ready for OpenGL from the start, so the display's renderer need not re-create the window
+  // (a visible window re-created costs a round with the window manager); without OpenGL, plain.
+  constexpr Uint32 kFlags =
+      SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  SDL_Window* sdl = SDL_CreateWindow(caption, 0, 0, 640, 480, kFlags | SDL_WINDOW_OPENGL);
+  if (sdl == nullptr) sdl = SDL_CreateWindow(caption, 0, 0, 640, 480, kFlags);
   if (sdl == nullptr) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
