@@ -58,6 +58,7 @@ void Reset() {
   ResetInputState();
   ResetFrameLoop();
   game = GameState{};
+  displayContext = DisplayContext{};
 }
 
 WindowHandle TheWindow() {
@@ -116,7 +117,15 @@ void CloseSoundBank() {
 }
 DisplayContext displayContext{};
 int OpenDisplay(WindowHandle window) {
+  // Logged with the sheet the entry described, so a test sees it was filled in beforehand.
+  const DisplayContext& d = displayContext;
   Log("OpenDisplay");
+  if (d.spriteTable == nullptr || d.sheetName == nullptr) {
+    record.calls.back() += " without a sheet";
+  } else {
+    record.calls.back() += std::string(" ") + d.sheetName + " " + std::to_string(d.sheetWidth) +
+                           "x" + std::to_string(d.sheetHeight);
+  }
   if (record.openDisplayResult == 0) {
     // The real display reports the failure, closes itself and destroys the window.
     CloseDisplay();
