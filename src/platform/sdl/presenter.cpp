@@ -34,7 +34,10 @@ class SdlPresenter final : public Presenter {
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(renderer, &info) == 0) {
       maxTexture_ = std::min(info.max_texture_width, info.max_texture_height);
-      targetsWork_ = (info.flags & SDL_RENDERER_TARGETTEXTURE) != 0;
+      // The smooth fit is worth its cost only on a GPU: a software renderer would spend more on
+      // the prescale and the filtered shrink than on the whole game, so it copies nearest-pixel.
+      targetsWork_ = (info.flags & SDL_RENDERER_TARGETTEXTURE) != 0 &&
+                     (info.flags & SDL_RENDERER_SOFTWARE) == 0;
     }
     SDL_SetWindowResizable(window_->sdl, SDL_TRUE);
     SDL_AddEventWatch(&SdlPresenter::Watch, this);
