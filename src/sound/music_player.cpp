@@ -36,10 +36,9 @@ size_t SlotStride(uint32_t maxBuffer) {
   return kHeaderSize + ((size_t{maxBuffer} + 7) & ~size_t{7});
 }
 
-// The stop itself: the stream returns every block, the slots are released, the stream closed.
-void StopStream() {
+// The stream returns every block, the slots are released, the stream closed.
+void ReleaseStream() {
   MusicPlayer& p = musicPlayer;
-  if (p.playing == 0 || p.stream == nullptr) return;
   platform::MidiStreamStop(p.stream);
   platform::MidiOutReset(p.stream);
   const Song& song = p.songs[p.currentTrack];
@@ -47,6 +46,13 @@ void StopStream() {
     platform::MidiOutUnprepareHeader(p.stream, SongSlot(song, i), kHeaderSize);
   }
   platform::MidiStreamClose(p.stream);
+}
+
+// The stop itself.
+void StopStream() {
+  MusicPlayer& p = musicPlayer;
+  if (p.playing == 0 || p.stream == nullptr) return;
+  ReleaseStream();
   p.playing = 0;
   // The blocks this stop returned may have completed the count; the song is stopped already.
   p.songEnded.store(false, std::memory_order_release);
@@ -61,14 +67,7 @@ void CompleteEndedSong() {
 // A PlaySong that failed after opening the stream: hand back whatever was queued, close the
 // stream, then close the player.
 bool AbandonStream() {
-  MusicPlayer& p = musicPlayer;
-  platform::MidiStreamStop(p.stream);
-  platform::MidiOutReset(p.stream);
-  const Song& song = p.songs[p.currentTrack];
-  for (int i = 0; i < song.blockCount; ++i) {
-    platform::MidiOutUnprepareHeader(p.stream, SongSlot(song, i), kHeaderSize);
-  }
-  platform::MidiStreamClose(p.stream);
+  ReleaseStream();
   CloseMusic();
   return false;
 }

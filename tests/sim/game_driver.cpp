@@ -10,6 +10,7 @@
 #include "game/random_source.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
+#include "shell/frame_loop.h"
 #include "shell/input_state.h"
 
 namespace game_driver {
@@ -101,13 +102,8 @@ void StartGame() {
 
 void RunTick() {
   fake_sound::state.currentTick = nextTick;
-  // The same edges the frame loop computes at the start of every tick.
-  input.padPressed = (input.padRaw & ~input.padPrev) | (input.keyRaw & ~input.keyPrev);
-  input.padPrev = input.padRaw;
-  input.keyPrev = input.keyRaw;
-  input.mousePressed = input.mouseRaw & ~input.mousePrev;
-  input.mousePrev = input.mouseRaw;
-  StepGame(nullptr);
+  // The frame loop's own tick: input edges, then the game step.
+  ::RunTick(nullptr);
   ++nextTick;
 }
 
