@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
 #include "platform/audio.h"
@@ -32,6 +33,17 @@ int sourceCount = 0;
 std::atomic<int> mixerRate{kRateWithoutDevice};
 std::atomic<bool> deviceOpen{false};
 AudioDevice theDevice{};
+
+// A pop over a whistle, or over the music, can sum past full scale. Up to the knee the sum passes
+// untouched; above it the peak is bent smoothly towards full scale instead of being cut flat,
+// which would crackle, or wrapping around in an integer device format.
+constexpr float kKnee = 0.9f;
+
+float SoftLimit(float v) {
+  const float size = std::fabs(v);
+  if (size <= kKnee) return v;
+  return std::copysign(kKnee + (1.0f - kKnee) * std::tanh((size - kKnee) / (1.0f - kKnee)), v);
+}
 
 }  // namespace
 
@@ -90,9 +102,7 @@ void RenderAudio(float* out, int frames) {
       sources[static_cast<size_t>(i)]->MixInto(out, frames, rate);
     }
   }
-  // Effects over music can sum past full scale; clip here rather than let an integer device
-  // format wrap around.
-  for (int i = 0; i < samples; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  for (int i = 0; i < samples; ++i) out[i] = SoftLimit(out[i]);
 }
 
 void ResetAudio() {

@@ -78,9 +78,19 @@ TEST_F(SoundBankPlaybackTest, TwoDifferentEffectsMix) {
   PlayEffect(1);
   PlayEffect(0);
   const std::vector<float> both = Render(4096);
+  int limited = 0;
   for (size_t i = 0; i < both.size(); ++i) {
-    ASSERT_FLOAT_EQ(both[i], std::clamp(pop[i] + whistle[i], -1.0f, 1.0f)) << "at " << i;
+    const float sum = pop[i] + whistle[i];
+    if (std::fabs(sum) <= 0.9f) {
+      ASSERT_FLOAT_EQ(both[i], sum) << "at " << i;
+    } else {  // the loudest peaks of the two together are bent under full scale
+      ++limited;
+      ASSERT_LT(std::fabs(both[i]), 1.0f) << "at " << i;
+      ASSERT_LE(std::fabs(both[i]), std::fabs(sum)) << "at " << i;
+      ASSERT_GT(both[i] * sum, 0.0f) << "at " << i;
+    }
   }
+  EXPECT_LT(limited, 40);
 }
 
 TEST_F(SoundBankPlaybackTest, ClosedBankRendersSilence) {
