@@ -25,6 +25,18 @@ struct Balloon {
 constexpr int kBalloonSlots = 32;
 extern Balloon balloons[kBalloonSlots];
 
+// One row of the wave's launch schedule.
+struct ScheduleRow {
+  int32_t untilCount;  // launchCount at which the schedule moves on to the next row
+  int32_t delayTicks;  // ticks from a launch made under this row to the next launch
+  int32_t hoverTicks;  // hover time given to the launch
+};
+constexpr int kScheduleRows = 21;
+extern const ScheduleRow SpawnSchedule[kScheduleRows];
+extern const int32_t LaneTable[8];
+extern const int32_t HitRadii[3];
+extern const int32_t HitPoints[3];
+
 extern int32_t launchCount;
 extern int32_t launchDelay;
 extern int32_t scheduleRow;

@@ -14,6 +14,14 @@ struct Burst {
   int32_t age;
 };
 
+struct DirectionVector {
+  int32_t x;
+  int32_t y;
+};
+extern const DirectionVector DirectionTable[64];
+// Speed steps 1 to 10 are entries 0 to 9: 0.1 to 1.0.
+extern const double SpeedFactors[10];
+
 constexpr int kBurstSlots = 96;
 extern Burst bursts[kBurstSlots];
 
@@ -21,6 +29,7 @@ extern Burst bursts[kBurstSlots];
 void ResetBursts();
 
 void ClearBursts();
+// Fills count + 1 free slots (fewer when the pool runs out) with particles of this kind at (x, y).
 void SpawnBurst(int kind, int x, int y, int count);
 void MoveBursts();
 int BurstVectorX(int direction, int speedStep);

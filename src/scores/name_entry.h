@@ -9,5 +9,8 @@ extern char nameBuffer[11];
 extern int32_t nameLength;
 extern int32_t symbolCursor;
 
+// Puts the entry back to its program-start values: an empty name, the cursor on 'A'.
+void ResetNameEntry();
+
 // Step 0 resets the entry; step 1 runs one tick and is true once the name is in the table.
 bool NameEntryStep(int step);
