@@ -1,0 +1,229 @@
+// The system synthesizer: FluidSynth with the system's General-MIDI soundfont. A background
+// thread builds a complete synthesizer (settings, synth, soundfont) without touching anything the
+// audio thread uses, then hands it over through one atomic pointer. Until then the audio thread
+// only notes what each channel has been told (programs, controllers, bends) and replays that when
+// it takes the synthesizer over, so a song that started early still gets its instruments.
+#include <fluidsynth.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/audio.h"
+#include "platform/synth.h"
+
+namespace platform {
+namespace {
+
+constexpr int kChannels = 16;
+constexpr int kChunkFrames = 256;
+// The music sits under the effects (full-scale samples): with this gain a crowded GM arrangement
+// peaks near 0.2 and averages about -27 dBFS. FluidSynth's own default, 0.2, is far quieter.
+constexpr double kGain = 0.7;
+constexpr int kPolyphony = 256;
+// A small room, mostly dry, and a light chorus.
+constexpr double kReverbRoomSize = 0.4;
+constexpr double kReverbDamping = 0.4;
+constexpr double kReverbWidth = 0.7;
+constexpr double kReverbLevel = 0.35;
+constexpr int kChorusVoices = 3;
+constexpr double kChorusLevel = 0.6;
+constexpr double kChorusSpeed = 0.3;
+constexpr double kChorusDepth = 4.0;
+
+// Where the distributions put their GM soundfont, after the one FluidSynth itself names.
+constexpr const char* kWellKnownSoundfonts[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf3/default-GM.sf3",
+    "/usr/share/soundfonts/FluidR3_GM.sf2",
+    "/usr/share/soundfonts/default.sf2",
+};
+
+// What one channel has been told before there was a synthesizer to tell.
+struct ChannelMemory {
+  int program = -1;
+  int pitchBend = -1;
+  std::array<int8_t, 120> controllers;  // -1 while never set; 120 and up are mode messages
+  ChannelMemory() { controllers.fill(-1); }
+};
+
+// Only files that are there are offered to FluidSynth, which would otherwise print an error for
+// every well-known place that this machine does not use.
+bool TryLoad(fluid_synth_t* synth, const char* path) {
+  return access(path, R_OK) == 0 && fluid_is_soundfont(path) &&
+         fluid_synth_sfload(synth, path, 1) != FLUID_FAILED;
+}
+
+bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
+  char* named = nullptr;
+  bool loaded = false;
+  if (fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
+      named != nullptr) {
+    loaded = TryLoad(synth, named);
+    fluid_free(named);
+  }
+  for (const char* path : kWellKnownSoundfonts) {
+    if (loaded) break;
+    loaded = TryLoad(synth, path);
+  }
+  return loaded;
+}
+
+class FluidSynthDevice final : public Synth {
+ public:
+  explicit FluidSynthDevice(int rate) : loader_([this, rate] { Load(rate); }) {}
+  ~FluidSynthDevice() override {
+    WaitUntilLoaded();
+    if (fluid_synth_t* synth = loaded_.load(std::memory_order_acquire)) delete_fluid_synth(synth);
+    if (settings_ != nullptr) delete_fluid_settings(settings_);
+  }
+
+  void ShortMessage(uint32_t message) override {
+    const int status = static_cast<int>(message & 0xF0u);
+    const int channel = static_cast<int>(message & 0x0Fu);
+    const int data1 = static_cast<int>((message >> 8) & 0x7Fu);
+    const int data2 = static_cast<int>((message >> 16) & 0x7Fu);
+    if (status < 0x80 || status == 0xF0) return;  // no running status, no system messages
+    fluid_synth_t* synth = Ready();
+    if (synth == nullptr) {
+      Remember(status, channel, data1, data2);
+      return;
+    }
+    switch (status) {
+      case 0x80:
+        fluid_synth_noteoff(synth, channel, data1);
+        break;
+      case 0x90:
+        fluid_synth_noteon(synth, channel, data1, data2);
+        break;
+      case 0xA0:
+        fluid_synth_key_pressure(synth, channel, data1, data2);
+        break;
+      case 0xB0:
+        fluid_synth_cc(synth, channel, data1, data2);
+        break;
+      case 0xC0:
+        fluid_synth_program_change(synth, channel, data1);
+        break;
+      case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
+        break;
+      case 0xE0:
+        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
+        break;
+      default:
+        break;
+    }
+  }
+
+  void AllNotesOff() override {
+    fluid_synth_t* synth = Ready();
+    for (int channel = 0; channel < kChannels; ++channel) {
+      if (synth == nullptr) {
+        channels_[channel].controllers[64] = 0;
+        continue;
+      }
+      fluid_synth_cc(synth, channel, 64, 0);  // a held pedal would keep the notes sounding
+      fluid_synth_all_notes_off(synth, channel);
+    }
+  }
+
+  void Render(float* out, int frames, int /*rate*/) override {
+    fluid_synth_t* synth = Ready();
+    if (synth == nullptr) return;
+    while (frames > 0) {
+      const int n = frames < kChunkFrames ? frames : kChunkFrames;
+      fluid_synth_write_float(synth, n, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+      for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[static_cast<size_t>(i)];
+      out += 2 * n;
+      frames -= n;
+    }
+  }
+
+  bool WaitUntilLoaded() {
+    if (loader_.joinable()) loader_.join();
+    return loaded_.load(std::memory_order_acquire) != nullptr;
+  }
+
+ private:
+  // The background thread: everything here is its own until the final store.
+  void Load(int rate) {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings == nullptr) return;
+    fluid_settings_setnum(settings, "synth.sample-rate", rate);
+    fluid_settings_setnum(settings, "synth.gain", kGain);
+    fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
+    fluid_settings_setnum(settings, "synth.reverb.room-size", kReverbRoomSize);
+    fluid_settings_setnum(settings, "synth.reverb.damp", kReverbDamping);
+    fluid_settings_setnum(settings, "synth.reverb.width", kReverbWidth);
+    fluid_settings_setnum(settings, "synth.reverb.level", kReverbLevel);
+    fluid_settings_setint(settings, "synth.chorus.nr", kChorusVoices);
+    fluid_settings_setnum(settings, "synth.chorus.level", kChorusLevel);
+    fluid_settings_setnum(settings, "synth.chorus.speed", kChorusSpeed);
+    fluid_settings_setnum(settings, "synth.chorus.depth", kChorusDepth);
+    settings_ = settings;
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    if (synth == nullptr) return;
+    if (!LoadSoundfont(settings, synth)) {
+      delete_fluid_synth(synth);
+      return;  // no soundfont: the music stays silent and the game runs on
+    }
+    loaded_.store(synth, std::memory_order_release);
+  }
+
+  // The audio thread's view: the synthesizer once it has been handed over, else null.
+  fluid_synth_t* Ready() {
+    if (synth_ == nullptr) {
+      synth_ = loaded_.load(std::memory_order_acquire);
+      if (synth_ != nullptr) Replay();
+    }
+    return synth_;
+  }
+
+  void Remember(int status, int channel, int data1, int data2) {
+    ChannelMemory& memory = channels_[static_cast<size_t>(channel)];
+    if (status == 0xB0 && data1 < 120)
+      memory.controllers[static_cast<size_t>(data1)] = static_cast<int8_t>(data2);
+    if (status == 0xC0) memory.program = data1;
+    if (status == 0xE0) memory.pitchBend = data1 | (data2 << 7);
+  }
+
+  void Replay() {
+    for (int channel = 0; channel < kChannels; ++channel) {
+      const ChannelMemory& memory = channels_[static_cast<size_t>(channel)];
+      for (int control = 0; control < 120; ++control) {
+        const int value = memory.controllers[static_cast<size_t>(control)];
+        if (value >= 0) fluid_synth_cc(synth_, channel, control, value);
+      }
+      if (memory.program >= 0) fluid_synth_program_change(synth_, channel, memory.program);
+      if (memory.pitchBend >= 0) fluid_synth_pitch_bend(synth_, channel, memory.pitchBend);
+    }
+  }
+
+  std::atomic<fluid_synth_t*> loaded_{nullptr};
+  fluid_settings_t* settings_ = nullptr;  // the loader's until it has finished
+  fluid_synth_t* synth_ = nullptr;        // the audio thread's
+  std::array<ChannelMemory, kChannels> channels_;
+  std::array<float, 2 * kChunkFrames> scratch_{};
+  std::thread loader_;  // last, so that it starts once everything above is in place
+};
+
+FluidSynthDevice& Device() {
+  static FluidSynthDevice device(AudioRate());
+  return device;
+}
+
+}  // namespace
+
+Synth& SystemSynth() {
+  return Device();
+}
+
+bool WaitForSystemSynth() {
+  return Device().WaitUntilLoaded();
+}
+
+}  // namespace platform
