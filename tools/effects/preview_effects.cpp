@@ -1,11 +1,14 @@
 // Renders the effects through the game's own bank and mixer, as a player would hear them, into
-// a 16-bit stereo wave file for listening and for sox: preview_effects OUT.wav
+// a 16-bit stereo wave file for listening and for sox: preview_effects OUT.wav [--music]
 // The scene: a single pop, a run of pops one tick apart (each restarting the last), pops every
-// few ticks, two whistles, and a pop over a whistle.
+// few ticks, two whistles, and a pop over a whistle; with --music, over the wave's song.
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/synth.h"
+#include "sound/music_player.h"
 #include "sound/sound_bank.h"
 
 namespace {
@@ -24,8 +27,9 @@ void Put(FILE* f, unsigned v, int bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUT.wav\n", argv[0]);
+  const bool withMusic = argc == 3 && std::strcmp(argv[2], "--music") == 0;
+  if (argc != 2 && !withMusic) {
+    std::fprintf(stderr, "usage: %s OUT.wav [--music]\n", argv[0]);
     return 2;
   }
   std::vector<Cue> cues = {{0, 0}};
@@ -41,6 +45,12 @@ int main(int argc, char** argv) {
   OpenSoundBank(nullptr, kNames, 2);
   if (soundBank.audioDevice == nullptr) {
     std::fprintf(stderr, "preview_effects: the effects did not load\n");
+    return 1;
+  }
+  static const char* const kSongs[] = {"BOSA", "PARIS"};
+  if (withMusic &&
+      !(OpenMusic(nullptr, kSongs, 2) && platform::WaitForSystemSynth() && PlaySong(0))) {
+    std::fprintf(stderr, "preview_effects: the music did not start\n");
     return 1;
   }
   FILE* out = std::fopen(argv[1], "wb");
@@ -69,6 +79,7 @@ int main(int argc, char** argv) {
     }
   }
   std::fclose(out);
+  if (withMusic) CloseMusic();
   CloseSoundBank();
   platform::CloseAudioDevice();
   return 0;
