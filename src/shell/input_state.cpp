@@ -2,4 +2,6 @@
 
 InputState input{};
 
-void ResetInputState() { input = InputState{}; }
+void ResetInputState() {
+  input = InputState{};
+}

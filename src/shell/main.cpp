@@ -1,2 +1,8 @@
-// Placeholder body: the real one arrives with its own piece of work.
-int main() { return 0; }
+// SKYPOP FRENZY: the program entry on the machine's own clock and event queue.
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "shell/game_main.h"
+
+int main() {
+  return GameMain(platform::SystemClock(), platform::WindowMessages());
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Starts the game on its own 640 x 480 Xvfb screen in an empty directory, checks the window,
+# focuses it, quits it one way (escape | alt_f4 | terminate) and checks that it ended with code 0
+# and left the built-in high-score table in KIPO.INI.
+# When ICON_FILE exists the game embeds it, and the window must carry an icon.
+# Usage: quit_saves_scores.sh PATH_TO_SKYPOP WAY [ICON_FILE]
+set -u
+game_bin=$1
+way=${2:-escape}
+icon_file=${3:-}
+
+for tool in Xvfb xdotool xwininfo xprop; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIPPED: $tool is not installed (tools/install_deps.sh installs it)"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# A screen of exactly 640 x 480 needs no window manager for full screen; -displayfd picks a free
+# display number, so parallel runs never collide.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -1 "$work/display")"
+
+(cd "$work" && SDL_AUDIODRIVER=dummy exec "$game_bin") &
+game_pid=$!
+
+window=$(timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' | head -1)
+[ -n "$window" ] || fail "no visible window named SKYPOP FRENZY"
+geometry=$(xwininfo -id "$window")
+echo "$geometry" | grep -q "Width: 640" || fail "window is not full screen: $geometry"
+echo "$geometry" | grep -q "Height: 480" || fail "window is not full screen: $geometry"
+if [ -n "$icon_file" ] && [ -f "$icon_file" ]; then
+  xprop -id "$window" _NET_WM_ICON | grep -q "_NET_WM_ICON(CARDINAL) =" || fail "window has no icon"
+fi
+
+# With the focus taken away the game is not the active application: Escape must not end it,
+# even though X still delivers the key to the window under the pointer.
+if [ "$way" = escape ]; then
+  root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+  xdotool windowfocus --sync "$root" || fail "could not move the focus away"
+  sleep 0.3
+  xdotool keydown Escape; sleep 0.06; xdotool keyup Escape
+  sleep 0.5
+  kill -0 "$game_pid" 2>/dev/null || fail "Escape ended the game while it was not active"
+fi
+
+# Without a window manager nothing gives the new window the keyboard: focus it, then give the
+# game a moment to see the activation before the key arrives.
+xdotool windowfocus --sync "$window" || fail "could not focus the window"
+sleep 0.5
+
+case "$way" in
+  escape)
+    xdotool keydown Escape; sleep 0.06; xdotool keyup Escape ;;
+  alt_f4)
+    xdotool keydown alt+F4; sleep 0.06; xdotool keyup alt+F4 ;;
+  terminate)
+    kill -TERM "$game_pid" ;;
+  *) fail "unknown way to quit: $way" ;;
+esac
+
+for _ in $(seq 100); do
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game did not quit within 10 s"
+wait "$game_pid"
+code=$?
+game_pid=""
+[ "$code" -eq 0 ] || fail "exit code $code"
+
+[ -f "$work/KIPO.INI" ] || fail "no KIPO.INI written"
+first=$(head -1 "$work/KIPO.INI")
+[ "$first" = "3000 NORVE.@@@@" ] || fail "first line of KIPO.INI is '$first'"
+echo "PASS: quit by $way, exit code 0, KIPO.INI starts with '$first'"

@@ -1,0 +1,163 @@
+#include "x_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+void SleepMs(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Holding for 60 ms spans at least two 16.6 ms ticks, so the game's per-tick sampling sees it.
+constexpr int kHoldMs = 60;
+
+}  // namespace
+
+bool ToolsAvailable(std::string* missing) {
+  for (const char* tool : {"Xvfb", "xdotool", "import"}) {
+    const std::string probe = std::string("command -v ") + tool + " >/dev/null 2>&1";
+    if (std::system(probe.c_str()) != 0) {
+      *missing = tool;
+      return false;
+    }
+  }
+  return true;
+}
+
+XSession::~XSession() {
+  if (game_ > 0) {
+    kill(game_, SIGKILL);
+    waitpid(game_, nullptr, 0);
+  }
+  if (xvfb_ > 0) {
+    kill(xvfb_, SIGTERM);
+    waitpid(xvfb_, nullptr, 0);
+  }
+  if (!workDir_.empty()) Run("rm -rf '" + workDir_ + "'");
+}
+
+int XSession::Run(const std::string& command, std::string* output) {
+  const std::string full = "DISPLAY=" + display_ + " " + command;
+  FILE* pipe = popen(full.c_str(), "r");
+  if (pipe == nullptr) return -1;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) {
+    if (output != nullptr) *output += buffer;
+  }
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool XSession::StartScreen() {
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  xvfb_ = fork();
+  if (xvfb_ == 0) {
+    // -displayfd picks a free display number, so parallel runs never collide.
+    dup2(fds[1], 3);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  char number[16] = {};
+  const ssize_t n = read(fds[0], number, sizeof number - 1);
+  close(fds[0]);
+  if (n <= 0) {
+    error_ = "Xvfb did not report a display";
+    return false;
+  }
+  display_ = std::string(":") + std::to_string(std::atoi(number));
+  return true;
+}
+
+bool XSession::StartGame(const std::string& binary) {
+  char dir[] = "/tmp/skypop_e2e_XXXXXX";
+  if (mkdtemp(dir) == nullptr) return false;
+  workDir_ = dir;
+  game_ = fork();
+  if (game_ == 0) {
+    if (chdir(dir) != 0) _exit(127);
+    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const int log = open("game.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(log, 1);
+    dup2(log, 2);
+    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string found;
+  Run("timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$'", &found);
+  window_ = found.substr(0, found.find('\n'));
+  if (window_.empty()) {
+    error_ = "no visible window named SKYPOP FRENZY";
+    return false;
+  }
+  return true;
+}
+
+bool XSession::Focus() {
+  // Without a window manager nothing hands the new window the keyboard.
+  const bool ok = Run("xdotool windowfocus --sync " + window_) == 0;
+  SleepMs(300);
+  return ok;
+}
+
+void XSession::MoveMouse(int x, int y) {
+  Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void XSession::Click() {
+  Run("xdotool mousedown 1");
+  SleepMs(kHoldMs);
+  Run("xdotool mouseup 1");
+}
+
+void XSession::PressKey(const std::string& key) {
+  Run("xdotool keydown " + key);
+  SleepMs(kHoldMs);
+  Run("xdotool keyup " + key);
+}
+
+bool XSession::Capture(Screenshot* shot) {
+  const std::string path = workDir_ + "/shot.ppm";
+  if (Run("import -window root -depth 8 'ppm:" + path + "'") != 0) return false;
+  std::ifstream in(path, std::ios::binary);
+  std::string magic;
+  int maxValue = 0;
+  in >> magic >> shot->width >> shot->height >> maxValue;
+  in.get();
+  if (magic != "P6" || maxValue != 255) return false;
+  shot->rgb.resize(static_cast<size_t>(shot->width) * shot->height * 3);
+  in.read(reinterpret_cast<char*>(shot->rgb.data()),
+          static_cast<std::streamsize>(shot->rgb.size()));
+  return static_cast<bool>(in);
+}
+
+int XSession::WaitForExit(int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 50) {
+    int status = 0;
+    if (waitpid(game_, &status, WNOHANG) == game_) {
+      game_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    SleepMs(50);
+  }
+  return -1;
+}
+
+}  // namespace e2e
