@@ -6,18 +6,28 @@
 
 namespace platform {
 
+// What a sound user holds while it plays through the open device; never looked inside.
+struct AudioDevice;
+
 // Opens the default device (stereo float at its preferred rate) and starts the mixer; false when
 // there is no usable device. Safe to call again once open.
 bool OpenAudioDevice();
+// Opens the mixer with no output behind it, at 44100 Hz: tests pull its sound with RenderAudio.
+void OpenAudioDeviceWithoutOutput();
 // Stops the mixer and closes the device; safe when closed.
 void CloseAudioDevice();
+// The open device (a real one or the output-less one), or null when none is open.
+AudioDevice* CurrentAudioDevice();
 // The rate the mixer runs at (the device's, or 44100 with no device).
 int AudioRate();
-// Adds or removes a source; the mixer holds at most a handful.
+// Adds or removes a source; the mixer holds at most a handful. Once DetachAudioSource returns,
+// the audio thread no longer touches the source (so do not call it holding a lock MixInto takes).
 void AttachAudioSource(AudioSource* source);
 void DetachAudioSource(AudioSource* source);
 // Renders `frames` stereo frames from every attached source into out (cleared first), on the
 // calling thread. The device callback uses it; tests call it directly with no device open.
 void RenderAudio(float* out, int frames);
+// Closes the device and detaches every source: the program-start state (tests).
+void ResetAudio();
 
 }  // namespace platform

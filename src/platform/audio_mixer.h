@@ -1,0 +1,11 @@
+// What the SDL device code tells the mixer; the game's code never includes this.
+#pragma once
+
+namespace platform {
+
+// The device is open at `rate`: the mixer now runs at that rate and reports a current device.
+void StartMixer(int rate);
+// The device is closed: back to no device and 44100 Hz.
+void StopMixer();
+
+}  // namespace platform

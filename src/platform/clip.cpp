@@ -1,0 +1,88 @@
+// A clip is one more source of the mixer. The game thread and the audio thread share a single
+// atomic command word, so PlayClip never waits for the audio thread and the callback never waits
+// for the game: the game writes the latest command, the audio thread acts on it when it next
+// renders. The converted samples are written once, before the clip is attached, and only read
+// after that.
+#include "platform/clip.h"
+
+#include <algorithm>
+#include <atomic>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "platform/audio.h"
+#include "platform/audio_source.h"
+#include "platform/clip_conversion.h"
+
+namespace platform {
+
+class Clip final : public AudioSource {
+ public:
+  Clip(std::vector<float> samples, int rate)
+      : samples_(std::move(samples)), frames_(static_cast<int>(samples_.size() / 2)), rate_(rate) {}
+
+  int frames() const { return frames_; }
+
+  // Game thread. The low bit says play (1) or stop (0); the rest counts commands, so two plays
+  // in a row still read as a new command and restart the clip.
+  void Command(bool play) {
+    const uint32_t last = command_.load(std::memory_order_relaxed);
+    command_.store(((last + 2) & ~1u) | (play ? 1u : 0u), std::memory_order_release);
+  }
+
+  // Audio thread.
+  void MixInto(float* out, int frames, int rate) override {
+    const uint32_t command = command_.load(std::memory_order_acquire);
+    if (command != seen_) {
+      seen_ = command;
+      position_ = 0;
+      sounding_ = (command & 1u) != 0;
+    }
+    if (!sounding_ || rate != rate_) return;
+    const int count = std::min(frames, frames_ - position_);
+    const float* from = samples_.data() + 2 * static_cast<size_t>(position_);
+    for (int i = 0; i < 2 * count; ++i) out[i] += from[i];
+    position_ += count;
+    if (position_ >= frames_) sounding_ = false;
+  }
+
+ private:
+  const std::vector<float> samples_;  // interleaved stereo at rate_
+  const int frames_;
+  const int rate_;
+  std::atomic<uint32_t> command_{0};
+  // Owned by the audio thread.
+  uint32_t seen_ = 0;
+  int position_ = 0;
+  bool sounding_ = false;
+};
+
+Clip* CreateClip(const WaveFormat& format, const uint8_t* samples, size_t byteCount) {
+  const int rate = AudioRate();
+  std::vector<float> converted;
+  if (!ConvertToMixerFormat(format, samples, byteCount, rate, &converted)) return nullptr;
+  Clip* clip = new (std::nothrow) Clip(std::move(converted), rate);
+  if (clip != nullptr) AttachAudioSource(clip);
+  return clip;
+}
+
+void PlayClip(Clip* clip) {
+  if (clip != nullptr) clip->Command(true);
+}
+
+void StopClip(Clip* clip) {
+  if (clip != nullptr) clip->Command(false);
+}
+
+void DestroyClip(Clip* clip) {
+  if (clip == nullptr) return;
+  DetachAudioSource(clip);
+  delete clip;
+}
+
+int ClipFrames(const Clip* clip) {
+  return clip != nullptr ? clip->frames() : 0;
+}
+
+}  // namespace platform
