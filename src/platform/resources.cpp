@@ -20,7 +20,9 @@ struct Override {
 std::array<Override, kMaxOverrides> overrides{};
 int overrideCount = 0;
 
-bool SameName(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+bool SameName(const char* a, const char* b) {
+  return strcasecmp(a, b) == 0;
+}
 
 }  // namespace
 
@@ -53,6 +55,8 @@ void HideResource(const char* name, ResourceType type) {
   overrides[static_cast<size_t>(overrideCount++)] = Override{name, type, nullptr, 0, true};
 }
 
-void ClearResourceOverrides() { overrideCount = 0; }
+void ClearResourceOverrides() {
+  overrideCount = 0;
+}
 
 }  // namespace platform
