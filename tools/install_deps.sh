@@ -3,7 +3,7 @@
 # they are all there already. Uses sudo when not run as root.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config clang-format git
   libsdl2-dev libfluidsynth-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick sox time
