@@ -6,24 +6,7 @@
 set -u
 seconds=${1:-20}
 build=${2:-build}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
-game="$build/skypop"
-floor="$build/bench/cpu_floor/cpu_floor"
-for f in "$game" "$floor"; do
-  [ -x "$f" ] || { echo "missing $f: build it first (cmake --build $build)"; exit 1; }
-done
-hz=$(getconf CLK_TCK)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# utime + stime of a process (all its threads), in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+source "$(dirname "$0")/../cpu_common.sh"
 
 # Percent of one core that process $1 uses over $seconds, after a settling second; with a second
 # pid (the X server), its share over the same seconds follows after a slash.

@@ -7,26 +7,10 @@
 set -u
 build=${1:-build}
 seconds=${2:-47}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
-game="$build/skypop"
-floor="$build/bench/cpu_floor/cpu_floor"
-for f in "$game" "$floor"; do
-  [ -x "$f" ] || { echo "missing $f: build it first"; exit 1; }
-done
+source "$(dirname "$0")/../cpu_common.sh"
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 1; }
 done
-hz=$(getconf CLK_TCK)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=("$!")
