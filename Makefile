@@ -27,7 +27,7 @@ bench: setup
 	bash bench/run_all.sh $(BUILD)
 
 setup:
-	@bash tools/install_deps.sh
+	@bash tools/install_deps.sh test
 
 install: build
 	cmake --install $(BUILD)

@@ -1,13 +1,39 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game, its tests and its benchmarks need, and nothing when
-# they are all there already. Uses sudo when not run as root.
+# Installs the Debian packages one kind of work needs, and nothing when they are all there
+# already. Uses sudo when not run as root.
+#
+#   tools/install_deps.sh run       building and playing the game
+#   tools/install_deps.sh test      the above, plus the test and benchmark tool chain
+#   tools/install_deps.sh package   the above for run, plus what makes and checks a .deb
+#   tools/install_deps.sh web       the browser build and its tests
+#
+# Several groups may be named at once; no group means `run`.
 set -euo pipefail
-packages=(
-  build-essential cmake pkg-config clang-format git
-  libsdl2-dev libfluidsynth-dev
+
+run_packages=(build-essential cmake pkg-config libsdl2-dev libfluidsynth-dev)
+test_packages=(
+  clang-format git
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-utils x11-apps imagemagick sox time
+  xvfb xdotool x11-utils x11-apps imagemagick sox time openbox
+  clang libclang-rt-14-dev
 )
+package_packages=(dpkg-dev file fakeroot lintian desktop-file-utils appstream man-db)
+# npm comes with Node.js where Node.js is not Debian's own; the web build adds Debian's when absent.
+web_packages=(emscripten chromium timgm6mb-soundfont)
+
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(run)
+packages=()
+for g in "${groups[@]}"; do
+  case "$g" in
+    run) packages+=("${run_packages[@]}") ;;
+    test) packages+=("${run_packages[@]}" "${test_packages[@]}") ;;
+    package) packages+=("${run_packages[@]}" "${package_packages[@]}") ;;
+    web) packages+=("${web_packages[@]}") ;;
+    *) echo "install_deps.sh: unknown group '$g' (run, test, package, web)" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -11,12 +11,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "game/game_flow.h"
 
 namespace {
 constexpr char kScoreFile[] = "KIPO.INI";
-constexpr char kScoreTempFile[] = "KIPO.INI.tmp";
 constexpr int kNameLength = 10;
 
 const HighScoreEntry kDefaultTable[kHighScoreRows] = {
@@ -36,6 +36,11 @@ namespace {
 // has changed in this run: a start-up that fails before the load must not replace the player's
 // file with the built-in defaults.
 bool tableTrusted = false;
+
+// Chosen once at start-up, before the first load.
+std::string scoreFile = kScoreFile;
+std::string scoreTempFile = std::string(kScoreFile) + ".tmp";
+std::string importFile;
 
 // Reads one blank-delimited word into the row's name, as "%s" would, but keeps only the first ten
 // characters and drops the rest of an over-long word so it cannot reach past the row. A word
@@ -77,10 +82,22 @@ bool WriteTable(FILE* file) {
 void ResetHighScores() {
   std::memcpy(highScores, kDefaultTable, sizeof(highScores));
   tableTrusted = false;
+  SetScoreFiles(nullptr, nullptr);
+}
+
+void SetScoreFiles(const char* path, const char* importPath) {
+  scoreFile = path != nullptr ? path : kScoreFile;
+  scoreTempFile = scoreFile + ".tmp";
+  importFile = importPath != nullptr ? importPath : "";
 }
 
 void LoadScores() {
-  FILE* file = std::fopen(kScoreFile, "r");
+  FILE* file = std::fopen(scoreFile.c_str(), "r");
+  if (file == nullptr && errno == ENOENT && !importFile.empty()) {
+    // No table of our own yet: take the older game's, which the next save copies to our file.
+    file = std::fopen(importFile.c_str(), "r");
+    if (file == nullptr) errno = ENOENT;
+  }
   if (file == nullptr) {
     // No file yet is the normal first run; a file that exists but cannot be read is not, and
     // must not be replaced by the defaults at shutdown.
@@ -104,13 +121,15 @@ void SaveScores() {
   if (!tableTrusted) return;
   // The new table goes to a file beside the old one and replaces it only once it is complete
   // and on disk, so a crash or a full disk never leaves a truncated table behind.
-  FILE* file = std::fopen(kScoreTempFile, "w");
+  FILE* file = std::fopen(scoreTempFile.c_str(), "w");
   if (file == nullptr) return;
   bool ok = WriteTable(file);
   ok = (std::fflush(file) == 0) && ok;
   ok = ok && fsync(fileno(file)) == 0;
   ok = (std::fclose(file) == 0) && ok;
-  if (!ok || std::rename(kScoreTempFile, kScoreFile) != 0) std::remove(kScoreTempFile);
+  if (!ok || std::rename(scoreTempFile.c_str(), scoreFile.c_str()) != 0) {
+    std::remove(scoreTempFile.c_str());
+  }
 }
 
 int RankScore() {

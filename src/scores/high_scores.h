@@ -11,8 +11,13 @@ struct HighScoreEntry {
 constexpr int kHighScoreRows = 5;
 extern HighScoreEntry highScores[kHighScoreRows];
 
-// Puts the table back to the built-in defaults and forgets any load (tests and start-up).
+// Puts the table back to the built-in defaults, forgets any load and names the default file.
 void ResetHighScores();
+
+// Names the score file (by default KIPO.INI in the working directory) and, optionally, a file to
+// read the table from while that one does not exist yet (an older game's table); saves always go
+// to `path`. Either may be null: null `path` keeps the default, null `importPath` imports nothing.
+void SetScoreFiles(const char* path, const char* importPath);
 
 void LoadScores();
 void SaveScores();
