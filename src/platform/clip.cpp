@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <new>
 #include <utility>
 #include <vector>
@@ -16,6 +17,32 @@
 #include "platform/clip_conversion.h"
 
 namespace platform {
+namespace {
+
+// Effects are fractions of a second long. These bounds keep a damaged or hostile format from
+// asking the converter for gigabytes (or overflowing its int lengths): a clip outside them is a
+// failed load of that effect, never a crash.
+constexpr uint32_t kLowestRate = 1000;
+constexpr uint32_t kHighestRate = 384000;
+constexpr uint16_t kMostChannels = 8;
+constexpr uint64_t kLargestConvertedBytes = 4u << 20;  // about 12 s of stereo float at 44.1 kHz
+
+bool IsPlayableFormat(const WaveFormat& format) {
+  const uint16_t bits = format.bitsPerSample;
+  if (bits != 8 && bits != 16 && bits != 32) return false;
+  if (format.channels == 0 || format.channels > kMostChannels) return false;
+  if (format.samplesPerSecond < kLowestRate || format.samplesPerSecond > kHighestRate) return false;
+  return format.blockAlign == format.channels * bits / 8;
+}
+
+// The size of the clip once converted to stereo float at `rate`, rounded up a frame.
+uint64_t ConvertedBytes(const WaveFormat& format, size_t byteCount, int rate) {
+  const uint64_t frames = byteCount / format.blockAlign;
+  const uint64_t outFrames = frames * static_cast<uint64_t>(rate) / format.samplesPerSecond + 1;
+  return outFrames * 2 * sizeof(float);
+}
+
+}  // namespace
 
 class Clip final : public AudioSource {
  public:
@@ -60,6 +87,8 @@ class Clip final : public AudioSource {
 
 Clip* CreateClip(const WaveFormat& format, const uint8_t* samples, size_t byteCount) {
   const int rate = AudioRate();
+  if (rate <= 0 || !IsPlayableFormat(format)) return nullptr;
+  if (ConvertedBytes(format, byteCount, rate) > kLargestConvertedBytes) return nullptr;
   std::vector<float> converted;
   if (!ConvertToMixerFormat(format, samples, byteCount, rate, &converted)) return nullptr;
   Clip* clip = new (std::nothrow) Clip(std::move(converted), rate);

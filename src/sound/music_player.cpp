@@ -20,6 +20,10 @@ using platform::MidiHeader;
 constexpr uint32_t kHeaderSize = sizeof(MidiHeader);
 // The stream takes no block larger than this; a 'fmt ' asking for more is not a song.
 constexpr uint32_t kLargestBlock = 65536;
+// Every block gets a full slot whatever it holds, so a file of many tiny blocks with a large
+// 'fmt ' room would ask for hundreds of megabytes. Our songs need about 50 KB; a song whose slots
+// would pass this bound is refused.
+constexpr uint64_t kLargestSongMemory = 4u << 20;
 
 uint32_t Word(const uint8_t* bytes) {
   uint32_t word;
@@ -143,6 +147,7 @@ bool LoadSong(int index, const char* name) {
   const int32_t blockCount = static_cast<int32_t>(Word(data));
   const uint32_t maxBuffer = MaxBuffer(song);
   if (blockCount <= 0 || maxBuffer > kLargestBlock) return false;
+  if (static_cast<uint64_t>(blockCount) * SlotStride(maxBuffer) > kLargestSongMemory) return false;
   size_t offset = 4;
   for (int32_t b = 0; b < blockCount; ++b) {
     if (dataSize - offset < 8) return false;

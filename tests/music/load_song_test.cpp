@@ -127,6 +127,21 @@ TEST_F(LoadSongTest, RefusesWhatIsNotAPlayableSong) {
       MidsForm().Chunk("fmt ", FmtChunkData(96, 4096)).Chunk("data", DataChunkData({})).Build()));
 }
 
+TEST_F(LoadSongTest, RefusesSongsWhoseSlotsWouldTakeMegabytes) {
+  // Empty blocks cost nothing in the file but a whole slot each in memory: 64 of them with
+  // 64 KB of room would take 4 MB and more, far beyond what any of our songs needs.
+  const std::vector<Bytes> empty(64, Bytes{});
+  EXPECT_FALSE(Load(MidsForm()
+                        .Chunk("fmt ", FmtChunkData(96, 65536))
+                        .Chunk("data", DataChunkData(empty))
+                        .Build()));
+  // The same blocks with the room our songs use load.
+  EXPECT_TRUE(Load(MidsForm()
+                       .Chunk("fmt ", FmtChunkData(96, 4096))
+                       .Chunk("data", DataChunkData(empty))
+                       .Build()));
+}
+
 TEST_F(LoadSongTest, OpenMusicGoesOnPastAMissingSong) {
   const Bytes form = SongForm({NoteBlock(3)});
   platform::OverrideResource("SECOND", ResourceType::kMids, form.data(), form.size());

@@ -121,6 +121,66 @@ TEST_F(SoundBankChunksTest, FilesThatAreNotWaveFormsAreRefused) {
   EXPECT_EQ(soundBank.audioDevice, nullptr);
 }
 
+// A format chunk: tag, channels, rate, bytes per second, block alignment, bits.
+std::vector<uint8_t> FormatChunk(uint16_t channels, uint32_t rate, uint16_t bits) {
+  const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+  const uint32_t perSecond = rate * align;
+  return {1,
+          0,
+          static_cast<uint8_t>(channels),
+          static_cast<uint8_t>(channels >> 8),
+          static_cast<uint8_t>(rate),
+          static_cast<uint8_t>(rate >> 8),
+          static_cast<uint8_t>(rate >> 16),
+          static_cast<uint8_t>(rate >> 24),
+          static_cast<uint8_t>(perSecond),
+          static_cast<uint8_t>(perSecond >> 8),
+          static_cast<uint8_t>(perSecond >> 16),
+          static_cast<uint8_t>(perSecond >> 24),
+          static_cast<uint8_t>(align),
+          static_cast<uint8_t>(align >> 8),
+          static_cast<uint8_t>(bits),
+          0};
+}
+
+TEST_F(SoundBankChunksTest, FormatsOutsideSaneBoundsFailTheLoadInsteadOfCrashing) {
+  struct Case {
+    const char* what;
+    uint16_t channels;
+    uint32_t rate;
+    uint16_t bits;
+    size_t dataBytes;
+    bool loads;
+    int frames;
+  };
+  const Case cases[] = {
+      // A 1 Hz rate once asked SDL for gigabytes and overflowed its int lengths.
+      {"1 Hz, 3044 bytes", 1, 1, 8, 3044, false, 0},
+      {"1 Hz, 3000 bytes", 1, 1, 8, 3000, false, 0},
+      {"rate far above any device", 1, 1000000, 8, 100, false, 0},
+      {"no channels", 0, 22050, 8, 100, false, 0},
+      {"too many channels", 9, 22050, 8, 90, false, 0},
+      {"odd sample width", 1, 22050, 12, 100, false, 0},
+      {"converts to more than a few MB", 1, 1000, 8, 100000, false, 0},
+      {"one sample at a high rate converts to no frame at all", 1, 153312, 8, 2, true, 0},
+      {"lowest rate still loads", 1, 1000, 8, 10, true, 441},
+      {"stereo 16-bit at 48 kHz", 2, 48000, 16, 4 * 480, true, 441},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> samples(c.dataBytes, 128);
+    EXPECT_EQ(Opens(WaveBuilder()
+                        .Chunk("fmt ", FormatChunk(c.channels, c.rate, c.bits))
+                        .Chunk("data", samples)
+                        .Build()),
+              c.loads);
+    if (c.loads) {
+      EXPECT_EQ(Frames(), c.frames);
+    }
+    ResetSoundBank();
+  }
+}
+
 TEST_F(SoundBankChunksTest, BankWithoutDeviceOrTableStaysClosedAndHoldsNothing) {
   platform::CloseAudioDevice();
   EXPECT_FALSE(Opens(WaveBuilder().Format8BitMono().Chunk("data", kSamples).Build()));

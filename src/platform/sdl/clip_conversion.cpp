@@ -14,7 +14,8 @@ namespace {
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint16_t kFormatFloat = 3;
 constexpr uint32_t kHighestRate = 384000;
-constexpr size_t kLargestClipBytes = 16u << 20;  // effects are short; refuse anything absurd
+constexpr size_t kLargestClipBytes = 16u << 20;        // effects are short; refuse anything absurd
+constexpr size_t kLargestWorkBytes = size_t{1} << 30;  // well inside SDL's int lengths
 
 // The SDL sample format for a wave format, or 0 when SDL cannot read it.
 SDL_AudioFormat SdlFormatOf(const WaveFormat& format) {
@@ -53,7 +54,12 @@ bool ConvertToMixerFormat(const WaveFormat& format, const uint8_t* samples, size
                         static_cast<int>(format.samplesPerSecond), AUDIO_F32SYS, 2, rate) < 0) {
     return false;
   }
+  // SDL keeps lengths in an int; a work buffer it cannot address is refused, not wrapped.
   const size_t room = bytes * static_cast<size_t>(cvt.len_mult);
+  if (cvt.len_mult <= 0 || room / static_cast<size_t>(cvt.len_mult) != bytes ||
+      room > kLargestWorkBytes) {
+    return false;
+  }
   std::unique_ptr<Uint8[]> work(new (std::nothrow) Uint8[room]);
   if (!work) return false;
   std::memcpy(work.get(), samples, bytes);
@@ -67,7 +73,9 @@ bool ConvertToMixerFormat(const WaveFormat& format, const uint8_t* samples, size
   } catch (const std::bad_alloc&) {
     return false;
   }
-  std::memcpy(out->data(), work.get(), out->size() * sizeof(float));
+  // A clip shorter than one frame at the mixer's rate converts to nothing: there is nothing to
+  // copy, and an empty vector's data() may be null.
+  if (!out->empty()) std::memcpy(out->data(), work.get(), out->size() * sizeof(float));
   return true;
 }
 
