@@ -57,8 +57,11 @@ bool ParseRamp(const std::vector<std::string>& w, ArtSources* out) {
     return false;
   }
   for (size_t k = 0; k + 1 < stops.size(); ++k) {
-    const auto& [a, ca] = stops[k];
-    const auto& [b, cb] = stops[k + 1];
+    // Plain copies of the stop positions: clang 14 cannot capture structured bindings.
+    const int a = stops[k].first;
+    const int b = stops[k + 1].first;
+    const auto& ca = stops[k].second;
+    const auto& cb = stops[k + 1].second;
     if (b <= a) return false;
     for (int s = a; s <= b; ++s) {
       auto mix = [&](int u, int v) {
