@@ -39,7 +39,19 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -1 "$work/display")"
+display_number=$(head -1 "$work/display")
+export DISPLAY=":$display_number"
+# The server answering there must be ours: alive, and holding the display's listening socket
+# (Xvfb started with -displayfd leaves no lock file to look at).
+own_server() {
+  kill -0 "$xvfb_pid" 2>/dev/null || return 1
+  local inode
+  for inode in $(awk -v p="/tmp/.X11-unix/X$display_number" '$8 == p || $8 == "@" p {print $7}' /proc/net/unix); do
+    ls -l "/proc/$xvfb_pid/fd" 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
+  done
+  return 1
+}
+own_server || fail "the X server on $DISPLAY is not the one this test started"
 
 (cd "$work" && SDL_AUDIODRIVER=dummy exec "$game_bin") &
 game_pid=$!

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "own_x_server.h"
+
 namespace e2e {
 
 struct Screenshot {
@@ -42,7 +44,7 @@ class XSession {
  private:
   int Run(const std::string& command, std::string* output = nullptr);
 
-  pid_t xvfb_ = -1;
+  OwnXServer screen_;
   pid_t game_ = -1;
   std::string display_;
   std::string workDir_;
