@@ -7,3 +7,5 @@ for b in "$build"/bench/*/bench_*; do
   echo "== $b"
   "$b"
 done
+echo "== bench/kill/kill_save.sh"
+bash "$(dirname "$0")/kill/kill_save.sh" "$build"
