@@ -121,26 +121,19 @@ TEST_F(SoundBankChunksTest, FilesThatAreNotWaveFormsAreRefused) {
   EXPECT_EQ(soundBank.audioDevice, nullptr);
 }
 
-// A format chunk: tag, channels, rate, bytes per second, block alignment, bits.
+// A PCM format chunk: tag, channels, rate, bytes per second, block alignment, bits.
 std::vector<uint8_t> FormatChunk(uint16_t channels, uint32_t rate, uint16_t bits) {
-  const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-  const uint32_t perSecond = rate * align;
-  return {1,
-          0,
-          static_cast<uint8_t>(channels),
-          static_cast<uint8_t>(channels >> 8),
-          static_cast<uint8_t>(rate),
-          static_cast<uint8_t>(rate >> 8),
-          static_cast<uint8_t>(rate >> 16),
-          static_cast<uint8_t>(rate >> 24),
-          static_cast<uint8_t>(perSecond),
-          static_cast<uint8_t>(perSecond >> 8),
-          static_cast<uint8_t>(perSecond >> 16),
-          static_cast<uint8_t>(perSecond >> 24),
-          static_cast<uint8_t>(align),
-          static_cast<uint8_t>(align >> 8),
-          static_cast<uint8_t>(bits),
-          0};
+  const uint32_t align = channels * bits / 8u;
+  std::vector<uint8_t> chunk;
+  for (const auto& [value, size] : {std::pair<uint32_t, int>{1, 2},
+                                    {channels, 2},
+                                    {rate, 4},
+                                    {rate * align, 4},
+                                    {align, 2},
+                                    {bits, 2}}) {
+    for (int i = 0; i < size; ++i) chunk.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  }
+  return chunk;
 }
 
 TEST_F(SoundBankChunksTest, FormatsOutsideSaneBoundsFailTheLoadInsteadOfCrashing) {
