@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +26,9 @@ extern char** environ;
 
 namespace {
 
-constexpr const char* kDisplay = ":56";
+// SKYPOP_E2E_DISPLAY (":131") runs the test on another display number.
+const char* const kDisplay =
+    std::getenv("SKYPOP_E2E_DISPLAY") != nullptr ? std::getenv("SKYPOP_E2E_DISPLAY") : ":56";
 constexpr int kRate = 44100;           // what the game asks for when the driver names no rate
 constexpr int kTemplateFrames = 1024;  // the first 23 ms of the pop: its loud, bright part
 constexpr double kMatch = 0.6;         // normalised correlation that counts as "the pop is there"
@@ -192,7 +195,8 @@ class PopHeardTest : public ::testing::Test {
   bool StartGameIntoTheWave(const std::vector<std::string>& audioEnv) {
     std::vector<std::string> env = audioEnv;
     env.push_back("DISPLAY=" + std::string(kDisplay));
-    game_ = Child(Spawn({SKYPOP_BINARY}, env, dir_));
+    env.push_back("XDG_CONFIG_HOME=" + dir_);  // the tester's own volumes stay out of the run
+    game_ = Child(Spawn({SKYPOP_BINARY, "--data-dir", "."}, env, dir_));
     std::string window;
     for (int i = 0; i < 100 && window.empty() && !game_.Ended(); ++i) {
       Sleep(100);
@@ -221,6 +225,24 @@ class PopHeardTest : public ::testing::Test {
         }
       }
     }
+  }
+
+  static void PressKey(const std::string& key) {
+    Shell("xdotool keydown " + key);
+    Sleep(70);
+    Shell("xdotool keyup " + key);
+  }
+
+  // The left channel of what the game wrote to its sound output.
+  std::vector<float> LeftChannel(const std::string& raw) const {
+    std::vector<float> stereo(static_cast<size_t>(FileSize(raw)) / sizeof(float));
+    FILE* file = std::fopen(raw.c_str(), "rb");
+    if (file == nullptr) return {};
+    const size_t got = std::fread(stereo.data(), sizeof(float), stereo.size(), file);
+    std::fclose(file);
+    std::vector<float> left(got / 2);
+    for (size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
+    return left;
   }
 
   // Escape ends the game; true when it then exits with code 0.
@@ -277,6 +299,41 @@ TEST_F(PopHeardTest, WithoutAnAudioDeviceTheGamePlaysOnSilently) {
   ClickAcrossTheField(6);
   EXPECT_FALSE(game_.Ended()) << "the game ended on its own";
   EXPECT_TRUE(QuitCleanly()) << "the game did not end cleanly on Escape";
+}
+
+TEST_F(PopHeardTest, TheMuteKeySilencesPopsAndMusicAndBringsThemBack) {
+  const std::string raw = dir_ + "/out.raw";
+  if (!StartGameIntoTheWave({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw})) {
+    GTEST_SKIP() << kNoWave;
+  }
+  PressKey("m");
+  Sleep(300);  // what was already on its way to the device
+  const long mutedFrom = FileSize(raw) / 8;
+  ClickAcrossTheField(8);
+  const long mutedTo = FileSize(raw) / 8;
+  PressKey("m");
+  Sleep(300);
+  const long unmutedFrom = FileSize(raw) / 8;
+  ClickAcrossTheField(10);
+  EXPECT_TRUE(QuitCleanly()) << "the game did not end cleanly on Escape";
+
+  const std::vector<float> left = LeftChannel(raw);
+  ASSERT_GT(static_cast<long>(left.size()), unmutedFrom + 5 * kRate) << "too little sound output";
+  float loudestMuted = 0.0f;
+  for (long i = mutedFrom; i < mutedTo; ++i) {
+    loudestMuted = std::max(loudestMuted, std::fabs(left[static_cast<size_t>(i)]));
+  }
+  EXPECT_EQ(loudestMuted, 0.0f) << "sound while muted";
+  EXPECT_GT(mutedTo - mutedFrom, 5 * kRate);
+  const Match afterUnmute = BestMatch(left, PopTemplate(), unmutedFrom);
+  EXPECT_GE(afterUnmute.score, kMatch) << "no pop after unmuting; best " << afterUnmute.score;
+  // Muted and unmuted again: that is what the settings file keeps.
+  FILE* settings = std::fopen((dir_ + "/skypop/skypop.cfg").c_str(), "r");
+  ASSERT_NE(settings, nullptr) << "the mute key wrote no settings";
+  std::string text(4096, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), settings));
+  std::fclose(settings);
+  EXPECT_NE(text.find("\nmute = no\n"), std::string::npos) << text;
 }
 
 }  // namespace
