@@ -2,17 +2,17 @@
 // spaces and unknown keys are fine; a bad value keeps that setting's default), written whole.
 #include "shell/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/user_file.h"
+
 namespace {
+
+// A settings file is a few dozen bytes; anything past this is not ours.
+constexpr size_t kReadLimit = 4096;
 
 constexpr const char kHeader[] =
     "# SKYPOP FRENZY settings. The game rewrites this file when you change a setting with its\n"
@@ -68,81 +68,52 @@ bool ReadLine(char* line, platform::PlayerSettings* settings) {
   return false;
 }
 
-// Creates each missing folder on the way to `folder` (private to the player, as XDG asks).
-bool MakeFolders(const std::string& folder) {
-  for (size_t at = 1; at <= folder.size(); ++at) {
-    if (at < folder.size() && folder[at] != '/') continue;
-    const std::string part = folder.substr(0, at);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 SettingsRead ReadSettings(const std::string& path, platform::PlayerSettings* settings) {
   *settings = platform::PlayerSettings{};
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) {
-    if (errno == ENOENT) return SettingsRead::kMissing;
-    std::fprintf(stderr, "skypop: cannot read %s (%s); using the default settings\n", path.c_str(),
-                 std::strerror(errno));
-    return SettingsRead::kUnreadable;
+  platform::UserFile file(path.c_str());
+  std::string text;
+  bool truncated = false;
+  switch (file.Read(&text, kReadLimit, &truncated)) {
+    case platform::UserFileRead::kMissing:
+      return SettingsRead::kMissing;  // nothing chosen yet: no reason to say anything
+    case platform::UserFileRead::kUnreadable:
+      std::fprintf(stderr, "skypop: %s: %s; using the default settings\n", path.c_str(),
+                   file.problem().c_str());
+      return SettingsRead::kUnreadable;
+    case platform::UserFileRead::kRead:
+      break;
   }
-  char line[256];
   int number = 0;
   int firstBad = 0;
-  while (std::fgets(line, sizeof line, file) != nullptr) {
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
     ++number;
-    if (!ReadLine(line, settings) && firstBad == 0) firstBad = number;
+    if (!ReadLine(line.data(), settings) && firstBad == 0) firstBad = number;
+    start = end + 1;
   }
-  const bool failed = std::ferror(file) != 0;
-  const int readError = errno;
-  std::fclose(file);
-  if (failed) {
-    // A folder by that name, or an I/O error half-way: nothing in it can be trusted.
-    *settings = platform::PlayerSettings{};
-    std::fprintf(stderr, "skypop: cannot read %s (%s); using the default settings\n", path.c_str(),
-                 std::strerror(readError));
-    return SettingsRead::kUnreadable;
-  }
-  if (firstBad != 0) {
+  if (firstBad != 0 || truncated) {
     std::fprintf(stderr, "skypop: %s:%d makes no sense; that setting keeps its default\n",
-                 path.c_str(), firstBad);
+                 path.c_str(), firstBad != 0 ? firstBad : number);
   }
   return SettingsRead::kLoaded;
 }
 
 bool WriteSettings(const std::string& path, const platform::PlayerSettings& settings) {
-  // A settings file that is a link (into a dotfiles repository, say) stays one: write its target.
-  std::string target = path;
-  char resolved[PATH_MAX];
-  struct stat link {};
-  if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
-      realpath(path.c_str(), resolved) != nullptr) {
-    target = resolved;
-  }
-  const size_t slash = target.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolders(target.substr(0, slash))) {
-    std::fprintf(stderr, "skypop: cannot create the folder of %s (%s)\n", target.c_str(),
-                 std::strerror(errno));
-    return false;
-  }
-  const std::string temporary = target + ".new";
-  std::FILE* file = std::fopen(temporary.c_str(), "w");
-  bool written = file != nullptr;
-  if (written) {
-    std::fputs(kHeader, file);
-    std::fprintf(file,
-                 "fullscreen = %s\nvolume = %d\nmusic-volume = %d\neffects-volume = %d\n"
-                 "mute = %s\n",
-                 settings.fullScreen ? "yes" : "no", settings.masterVolume, settings.musicVolume,
-                 settings.effectsVolume, settings.muted ? "yes" : "no");
-    written = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    written = std::fclose(file) == 0 && written;
-  }
-  if (written && std::rename(temporary.c_str(), target.c_str()) == 0) return true;
-  std::fprintf(stderr, "skypop: cannot write %s (%s)\n", target.c_str(), std::strerror(errno));
-  std::remove(temporary.c_str());
+  char body[256];
+  std::snprintf(body, sizeof body,
+                "fullscreen = %s\nvolume = %d\nmusic-volume = %d\neffects-volume = %d\nmute = %s\n",
+                settings.fullScreen ? "yes" : "no", settings.masterVolume, settings.musicVolume,
+                settings.effectsVolume, settings.muted ? "yes" : "no");
+  // Locked, so that two games changing their settings at once write one after the other.
+  platform::UserFile file(path.c_str());
+  std::string text = kHeader;
+  text += body;
+  if (file.Lock() && file.Replace(text)) return true;
+  std::fprintf(stderr, "skypop: %s: %s; the setting holds for this run only\n", path.c_str(),
+               file.problem().c_str());
   return false;
 }

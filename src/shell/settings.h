@@ -15,5 +15,6 @@ enum class SettingsRead {
 // unreadable file or for lines that make no sense.
 SettingsRead ReadSettings(const std::string& path, platform::PlayerSettings* settings);
 // Writes the settings to `path`, creating its folder: a new file beside it replaces the old one
-// only once complete. False (with one line on stderr) when it could not be written.
+// only once complete, a link stays a link. False (with one line on stderr) when it could not be
+// written.
 bool WriteSettings(const std::string& path, const platform::PlayerSettings& settings);
