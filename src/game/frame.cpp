@@ -81,7 +81,11 @@ void DrawSelectionBox(WindowHandle window) {
 }
 
 void DrawPlayTexts(WindowHandle window) {
-  if (game.gamePaused != 0) DrawText(window, 12, 18, "PAUSE", 1);
+  if (game.gamePaused != 0) {
+    DrawText(window, 12, 18, "PAUSE", 1);
+    // A click does not resume (it would fire a shot the player never aimed): say what does.
+    DrawText(window, 8, 20, "PUSH SPACE KEY", 0);
+  }
   switch (game.playPhase) {
     case kPhaseStart:
       DrawText(window, 11, 12, "START !", 1);

@@ -20,9 +20,12 @@ void CloseAudioDevice();
 AudioDevice* CurrentAudioDevice();
 // The rate the mixer runs at (the device's, or 44100 with no device).
 int AudioRate();
+// Which of the player's volumes a source follows.
+enum class SoundGroup { kEffects, kMusic };
+
 // Adds or removes a source; the mixer holds at most a handful. Once DetachAudioSource returns,
 // the audio thread no longer touches the source (so do not call it holding a lock MixInto takes).
-void AttachAudioSource(AudioSource* source);
+void AttachAudioSource(AudioSource* source, SoundGroup group = SoundGroup::kEffects);
 void DetachAudioSource(AudioSource* source);
 // Renders `frames` stereo frames from every attached source into out (cleared first), on the
 // calling thread. The device callback uses it; tests call it directly with no device open.

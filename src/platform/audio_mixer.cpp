@@ -28,7 +28,15 @@ constexpr int kRateWithoutDevice = 44100;
 
 std::mutex mixerLock;
 std::array<AudioSource*, kMaxSources> sources{};
+std::array<SoundGroup, kMaxSources> groups{};
 int sourceCount = 0;
+
+// A source below full level renders here first, a slice at a time, and is added scaled.
+constexpr int kScratchFrames = 512;
+std::array<float, 2 * kScratchFrames> scratch{};
+
+std::atomic<float> musicGain{1.0f};
+std::atomic<float> effectsGain{1.0f};
 
 std::atomic<int> mixerRate{kRateWithoutDevice};
 std::atomic<bool> deviceOpen{false};
@@ -45,7 +53,26 @@ float SoftLimit(float v) {
   return std::copysign(kKnee + (1.0f - kKnee) * std::tanh((size - kKnee) / (1.0f - kKnee)), v);
 }
 
+void MixScaled(AudioSource* source, float gain, float* out, int frames, int rate) {
+  if (gain == 1.0f) {
+    source->MixInto(out, frames, rate);
+    return;
+  }
+  for (int done = 0; done < frames; done += kScratchFrames) {
+    const int n = std::min(kScratchFrames, frames - done);
+    std::fill(scratch.begin(), scratch.begin() + 2 * n, 0.0f);
+    source->MixInto(scratch.data(), n, rate);
+    float* to = out + 2 * done;
+    for (int i = 0; i < 2 * n; ++i) to[i] += gain * scratch[static_cast<size_t>(i)];
+  }
+}
+
 }  // namespace
+
+void SetMixerGains(float music, float effects) {
+  musicGain.store(std::clamp(music, 0.0f, 1.0f));
+  effectsGain.store(std::clamp(effects, 0.0f, 1.0f));
+}
 
 void StartMixer(int rate) {
   mixerRate.store(rate > 0 ? rate : kRateWithoutDevice);
@@ -70,11 +97,12 @@ int AudioRate() {
   return mixerRate.load();
 }
 
-void AttachAudioSource(AudioSource* source) {
+void AttachAudioSource(AudioSource* source, SoundGroup group) {
   if (source == nullptr) return;
   std::lock_guard<std::mutex> hold(mixerLock);
   const auto end = sources.begin() + sourceCount;
   if (sourceCount == kMaxSources || std::find(sources.begin(), end, source) != end) return;
+  groups[static_cast<size_t>(sourceCount)] = group;
   sources[static_cast<size_t>(sourceCount++)] = source;
 }
 
@@ -85,6 +113,7 @@ void DetachAudioSource(AudioSource* source) {
     // Keep the order of the others: sources are summed, but a stable order keeps runs repeatable.
     for (int j = i + 1; j < sourceCount; ++j) {
       sources[static_cast<size_t>(j - 1)] = sources[static_cast<size_t>(j)];
+      groups[static_cast<size_t>(j - 1)] = groups[static_cast<size_t>(j)];
     }
     sources[static_cast<size_t>(--sourceCount)] = nullptr;
     return;
@@ -98,8 +127,11 @@ void RenderAudio(float* out, int frames) {
   {
     std::lock_guard<std::mutex> hold(mixerLock);
     const int rate = mixerRate.load(std::memory_order_relaxed);
+    const float music = musicGain.load(std::memory_order_relaxed);
+    const float effects = effectsGain.load(std::memory_order_relaxed);
     for (int i = 0; i < sourceCount; ++i) {
-      sources[static_cast<size_t>(i)]->MixInto(out, frames, rate);
+      const auto at = static_cast<size_t>(i);
+      MixScaled(sources[at], groups[at] == SoundGroup::kMusic ? music : effects, out, frames, rate);
     }
   }
   for (int i = 0; i < samples; ++i) out[i] = SoftLimit(out[i]);
@@ -110,6 +142,7 @@ void ResetAudio() {
   std::lock_guard<std::mutex> hold(mixerLock);
   sources.fill(nullptr);
   sourceCount = 0;
+  SetMixerGains(1.0f, 1.0f);
 }
 
 }  // namespace platform

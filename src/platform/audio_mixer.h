@@ -7,5 +7,8 @@ namespace platform {
 void StartMixer(int rate);
 // The device is closed: back to no device and 44100 Hz.
 void StopMixer();
+// The gains of the music and of the effects (1 is full level, 0 silence); the sources keep running
+// at any gain. The player's settings set them.
+void SetMixerGains(float music, float effects);
 
 }  // namespace platform

@@ -113,7 +113,7 @@ uint32_t MidiStreamOpen(MidiStreamHandle* stream, uint32_t* deviceId, uint32_t c
   }
   // Outside our lock: the mixer takes its own lock, and the audio thread takes ours inside it.
   if (!attached) {
-    AttachAudioSource(&output);
+    AttachAudioSource(&output, SoundGroup::kMusic);
     attached = true;
   }
   *stream = &theStream;

@@ -22,11 +22,13 @@ constexpr const char* kEffectNames[] = {"BANN", "HYUU"};
 
 // Everything after the window exists; false when the display could not be opened (it has then
 // reported the failure and destroyed the window).
-bool OpenSubsystems(WindowHandle window, platform::Clock& clock) {
+bool OpenSubsystems(WindowHandle window, platform::Clock& clock, SoundChoice sound) {
   // The sound subsystems attach to the one audio device, so it comes first. Sound and music
-  // failures leave the game silent; nobody looks at their results.
-  platform::OpenAudioDevice();
-  OpenMusic(window, kSongNames, 2);
+  // failures leave the game silent; nobody looks at their results. Without the device the sound
+  // bank stays silent as on a machine without a sound card, and skipping the music spares
+  // loading the synthesizer.
+  if (sound.sound) platform::OpenAudioDevice();
+  if (sound.music) OpenMusic(window, kSongNames, 2);
   OpenSoundBank(window, kEffectNames, 2);
   platform::CaptureJoystick(window);
   platform::ShowWindow(window);
@@ -48,10 +50,12 @@ bool OpenSubsystems(WindowHandle window, platform::Clock& clock) {
 
 }  // namespace
 
-int GameMain(platform::Clock& clock, platform::MessageSource& messages) {
-  int exitCode = 0;
+int GameMain(platform::Clock& clock, platform::MessageSource& messages, SoundChoice sound) {
+  // A game that could not show itself has failed, whatever it did not get to do; the platform
+  // has said why on stderr (the window) or in a message box (the display).
+  int exitCode = 1;
   WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", WindowProcedure);
-  if (window != nullptr && OpenSubsystems(window, clock)) {
+  if (window != nullptr && OpenSubsystems(window, clock, sound)) {
     exitCode = RunFrameLoop(window, clock, messages);
   }
   // The window's teardown has closed every subsystem; what is left is the machine itself.

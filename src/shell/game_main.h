@@ -4,6 +4,12 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 
-// Runs the whole game against the given clock and message source; returns the exit code (0 when
-// start-up failed, otherwise the quit message's code).
-int GameMain(platform::Clock& clock, platform::MessageSource& messages);
+// Which sound subsystems a run opens: the player may turn all sound, or only the music, off.
+struct SoundChoice {
+  bool sound = true;
+  bool music = true;
+};
+
+// Runs the whole game against the given clock and message source; returns the exit code (1 when
+// the window or the display could not be opened, otherwise the quit message's code).
+int GameMain(platform::Clock& clock, platform::MessageSource& messages, SoundChoice sound = {});

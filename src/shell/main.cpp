@@ -1,8 +1,18 @@
 // SKYPOP FRENZY: the program entry on the machine's own clock and event queue.
+#include <cstdio>
+
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "shell/desktop_start.h"
 #include "shell/game_main.h"
+#include "shell/options.h"
 
-int main() {
-  return GameMain(platform::SystemClock(), platform::WindowMessages());
+int main(int argc, char** argv) {
+  Options options;
+  const int status = ParseOptions(argc, argv, &options, stdout, stderr);
+  if (status != kRunTheGame) return status;
+  const SoundChoice sound = StartOnDesktop(options);
+  const int exitCode = GameMain(platform::SystemClock(), platform::WindowMessages(), sound);
+  StopOnDesktop();
+  return exitCode;
 }

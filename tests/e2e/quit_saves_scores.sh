@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the game on its own 640 x 480 Xvfb screen in an empty directory, checks the window,
-# focuses it, quits it one way (escape | alt_f4 | terminate) and checks that it ended with code 0
+# focuses it, quits it one way (escape | alt_f4 | terminate | hangup) and checks that it ended with code 0
 # and left the built-in high-score table in KIPO.INI.
 # When ICON_FILE exists the game embeds it, and the window must carry an icon.
 # Usage: quit_saves_scores.sh PATH_TO_SKYPOP WAY [ICON_FILE]
@@ -53,7 +53,9 @@ own_server() {
 }
 own_server || fail "the X server on $DISPLAY is not the one this test started"
 
-(cd "$work" && SDL_AUDIODRIVER=dummy exec "$game_bin") &
+# The table stays in the working directory, and no settings of the person running the tests
+# (a window instead of full screen, say) reach the game.
+(cd "$work" && SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work" exec "$game_bin" --data-dir .) &
 game_pid=$!
 
 window=$(timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' | head -1)
@@ -88,6 +90,8 @@ case "$way" in
     xdotool keydown alt+F4; sleep 0.06; xdotool keyup alt+F4 ;;
   terminate)
     kill -TERM "$game_pid" ;;
+  hangup)
+    kill -HUP "$game_pid" ;;
   *) fail "unknown way to quit: $way" ;;
 esac
 

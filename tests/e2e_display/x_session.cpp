@@ -77,10 +77,11 @@ bool XSession::StartGame(const std::string& binary) {
     if (chdir(dir) != 0) _exit(127);
     setenv("DISPLAY", display_.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", dir, 1);  // the tester's own settings stay out of the run
     const int log = open("game.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(log, 1);
     dup2(log, 2);
-    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    execl(binary.c_str(), binary.c_str(), "--data-dir", ".", static_cast<char*>(nullptr));
     _exit(127);
   }
   if (!screen_.IsOurs()) {

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -203,7 +204,8 @@ class PopHeardTest : public ::testing::Test {
     std::vector<std::string> env = audioEnv;
     if (!xvfb_.IsOurs()) return false;
     env.push_back("DISPLAY=" + display);
-    game_ = Child(Spawn({SKYPOP_BINARY}, env, dir_));
+    env.push_back("XDG_CONFIG_HOME=" + dir_);  // the tester's own volumes stay out of the run
+    game_ = Child(Spawn({SKYPOP_BINARY, "--data-dir", "."}, env, dir_));
     std::string window;
     for (int i = 0; i < 100 && window.empty() && !game_.Ended(); ++i) {
       Sleep(100);
@@ -234,6 +236,24 @@ class PopHeardTest : public ::testing::Test {
     }
   }
 
+  static void PressKey(const std::string& key) {
+    Shell("xdotool keydown " + key);
+    Sleep(70);
+    Shell("xdotool keyup " + key);
+  }
+
+  // The left channel of what the game wrote to its sound output.
+  std::vector<float> LeftChannel(const std::string& raw) const {
+    std::vector<float> stereo(static_cast<size_t>(FileSize(raw)) / sizeof(float));
+    FILE* file = std::fopen(raw.c_str(), "rb");
+    if (file == nullptr) return {};
+    const size_t got = std::fread(stereo.data(), sizeof(float), stereo.size(), file);
+    std::fclose(file);
+    std::vector<float> left(got / 2);
+    for (size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
+    return left;
+  }
+
   // Escape ends the game; true when it then exits with code 0.
   bool QuitCleanly() {
     Shell("xdotool keydown Escape");
@@ -261,13 +281,7 @@ TEST_F(PopHeardTest, ClickingBalloonsDuringTheWavePutsThePopIntoTheSoundOutput) 
   ClickAcrossTheField(20);
   EXPECT_TRUE(QuitCleanly()) << "the game did not end cleanly on Escape";
 
-  std::vector<float> stereo(static_cast<size_t>(FileSize(raw)) / sizeof(float));
-  FILE* file = std::fopen(raw.c_str(), "rb");
-  ASSERT_NE(file, nullptr) << "the game wrote no sound output";
-  const size_t got = std::fread(stereo.data(), sizeof(float), stereo.size(), file);
-  std::fclose(file);
-  std::vector<float> left(got / 2);
-  for (size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
+  const std::vector<float> left = LeftChannel(raw);
   ASSERT_GT(left.size(), static_cast<size_t>(5 * kRate)) << "too little sound output";
 
   const std::vector<float> pop = PopTemplate();
@@ -288,6 +302,36 @@ TEST_F(PopHeardTest, WithoutAnAudioDeviceTheGamePlaysOnSilently) {
   ClickAcrossTheField(6);
   EXPECT_FALSE(game_.Ended()) << "the game ended on its own";
   EXPECT_TRUE(QuitCleanly()) << "the game did not end cleanly on Escape";
+}
+
+TEST_F(PopHeardTest, TheMuteKeySilencesPopsAndMusicAndBringsThemBack) {
+  const std::string raw = dir_ + "/out.raw";
+  if (!StartGameIntoTheWave({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw})) {
+    GTEST_SKIP() << kNoWave;
+  }
+  PressKey("m");
+  Sleep(300);  // what was already on its way to the device
+  const long mutedFrom = FileSize(raw) / 8;
+  ClickAcrossTheField(8);
+  const long mutedTo = FileSize(raw) / 8;
+  PressKey("m");
+  Sleep(300);
+  const long unmutedFrom = FileSize(raw) / 8;
+  ClickAcrossTheField(10);
+  EXPECT_TRUE(QuitCleanly()) << "the game did not end cleanly on Escape";
+
+  const std::vector<float> left = LeftChannel(raw);
+  ASSERT_GT(static_cast<long>(left.size()), unmutedFrom + 5 * kRate) << "too little sound output";
+  float loudestMuted = 0.0f;
+  for (long i = mutedFrom; i < mutedTo; ++i) {
+    loudestMuted = std::max(loudestMuted, std::fabs(left[static_cast<size_t>(i)]));
+  }
+  EXPECT_EQ(loudestMuted, 0.0f) << "sound while muted";
+  EXPECT_GT(mutedTo - mutedFrom, 5 * kRate);
+  const Match afterUnmute = BestMatch(left, PopTemplate(), unmutedFrom);
+  EXPECT_GE(afterUnmute.score, kMatch) << "no pop after unmuting; best " << afterUnmute.score;
+  // Muted and unmuted again: that is what the settings file keeps.
+  EXPECT_TRUE(Shell("grep -qx 'mute = no' " + dir_ + "/skypop/skypop.cfg"));
 }
 
 }  // namespace

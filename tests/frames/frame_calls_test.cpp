@@ -184,10 +184,11 @@ TEST_F(FrameCallsTest, PhaseTextsAndPauseComeBeforeTheScoreColumn) {
   Play(kPhaseStart);
   game.gamePaused = 1;
   auto calls = Compose();
-  ASSERT_GE(calls.size(), 4u);
+  ASSERT_GE(calls.size(), 6u);
   EXPECT_EQ(calls[2], Text(12, 18, "PAUSE", 1));
-  EXPECT_EQ(calls[3], Text(11, 12, "START !", 1));
-  EXPECT_EQ(calls[4], Text(31, 1, "HI-SCORE", 1));
+  EXPECT_EQ(calls[3], Text(8, 20, "PUSH SPACE KEY", 0));  // how to resume, under it
+  EXPECT_EQ(calls[4], Text(11, 12, "START !", 1));
+  EXPECT_EQ(calls[5], Text(31, 1, "HI-SCORE", 1));
   Play(kPhaseGameOver);
   game.gamePaused = 0;
   EXPECT_TRUE(Contains(Compose(), Text(10, 12, "GAME OVER", 1)));

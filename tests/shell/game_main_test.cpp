@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes.h"
 #include "game/game_flow.h"
 #include "shell/frame_loop.h"
@@ -82,7 +84,7 @@ TEST_F(GameMainTest, GameTicksAndDrawsUntilClosed) {
 TEST_F(GameMainTest, DisplayFailureTearsDownWithoutLoadingScoresOrRunningTheLoop) {
   fake::record.openDisplayResult = 0;
   messages.script = {fake::Activate(true)};
-  EXPECT_EQ(GameMain(clock, messages), 0);
+  EXPECT_EQ(GameMain(clock, messages), 1);
   // Start-up as far as the display, its own clean-up, then the ordinary teardown.
   const std::vector<std::string> upToDisplay(kStartUp.begin(),
                                              kStartUp.begin() + 7);  // ends at OpenDisplay
@@ -94,12 +96,34 @@ TEST_F(GameMainTest, DisplayFailureTearsDownWithoutLoadingScoresOrRunningTheLoop
   EXPECT_EQ(input.appActive, 0u);
 }
 
-TEST_F(GameMainTest, WindowFailureEndsWithZeroAndOpensNothing) {
+TEST_F(GameMainTest, WindowFailureEndsWithOneAndOpensNothing) {
   fake::record.windowFails = true;
-  EXPECT_EQ(GameMain(clock, messages), 0);
+  EXPECT_EQ(GameMain(clock, messages), 1);
   const std::vector<std::string> expected = {"CreateGameWindow", "CloseAudioDevice",
                                              "ShutDownPlatform"};
   EXPECT_EQ(fake::record.calls, expected);
+}
+
+TEST_F(GameMainTest, NoSoundLeavesOutTheDeviceAndNoMusicLeavesOutTheMusic) {
+  const struct {
+    SoundChoice choice;
+    std::vector<std::string> leftOut;
+  } cases[] = {
+      {{true, false}, {"OpenMusic"}},
+      {{false, false}, {"OpenAudioDevice", "OpenMusic"}},
+  };
+  for (const auto& c : cases) {
+    fake::Reset();
+    messages.script = {fake::Activate(true), fake::KeyDown(platform::kKeyEscape)};
+    EXPECT_EQ(GameMain(clock, messages, c.choice), 0);
+    std::vector<std::string> startUp;
+    for (const std::string& call : kStartUp) {
+      if (std::find(c.leftOut.begin(), c.leftOut.end(), call) == c.leftOut.end()) {
+        startUp.push_back(call);
+      }
+    }
+    EXPECT_EQ(fake::record.calls, Joined({startUp, kTearDown, kShutDown}));
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/messages.h"
+#include "platform/player_settings.h"
 
 namespace {
 
@@ -159,6 +160,36 @@ TEST_F(WindowMessagesTest, EventThatEndsAWaitIsNotLost) {
   EXPECT_EQ(message.wParam, platform::kKeySpace);
   source.WaitMessage(1);  // nothing waits: it just times out
   EXPECT_FALSE(source.PeekMessage(&message));
+}
+
+TEST(SdlMessagesTest, MuteAndVolumeKeysAreTheDesktopsAndNeverReachTheGame) {
+  platform::ResetPlayerSettings();
+  const struct {
+    SDL_Keycode key;
+    Uint16 mod;
+    int volume;  // the master volume after the key
+    bool muted;
+  } presses[] = {
+      {SDLK_MINUS, KMOD_NONE, 90, false},    {SDLK_KP_MINUS, KMOD_NONE, 80, false},
+      {SDLK_m, KMOD_NONE, 80, true},         {SDLK_m, KMOD_SHIFT, 80, false},
+      {SDLK_EQUALS, KMOD_NONE, 90, false},   {SDLK_m, KMOD_NONE, 90, true},
+      {SDLK_KP_PLUS, KMOD_NONE, 100, false}, {SDLK_EQUALS, KMOD_NONE, 100, false},
+  };
+  for (const auto& p : presses) {
+    Message out{MessageKind::kQuit, 0, 0};
+    EXPECT_FALSE(platform::TranslateEvent(KeyEvent(SDL_KEYDOWN, p.key, p.mod), &out)) << p.key;
+    EXPECT_FALSE(platform::TranslateEvent(KeyEvent(SDL_KEYUP, p.key, p.mod), &out)) << p.key;
+    EXPECT_EQ(out.kind, MessageKind::kQuit) << "the game saw key " << p.key;
+    EXPECT_EQ(platform::CurrentPlayerSettings().masterVolume, p.volume) << p.key;
+    EXPECT_EQ(platform::CurrentPlayerSettings().muted, p.muted) << p.key;
+  }
+  // With Ctrl or Alt held the key is somebody else's shortcut, and the game gets it as ever.
+  Message out{};
+  ASSERT_TRUE(platform::TranslateEvent(KeyEvent(SDL_KEYDOWN, SDLK_m, KMOD_LCTRL), &out));
+  EXPECT_EQ(out.kind, MessageKind::kKeyDown);
+  EXPECT_EQ(out.wParam, 0x4Du);
+  EXPECT_FALSE(platform::CurrentPlayerSettings().muted);
+  platform::ResetPlayerSettings();
 }
 
 }  // namespace

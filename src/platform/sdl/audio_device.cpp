@@ -2,6 +2,8 @@
 // buffer so an effect asked for on one tick is heard well within the next couple of ticks.
 #include <SDL.h>
 
+#include <cstdio>
+
 #include "platform/audio.h"
 #include "platform/audio_mixer.h"
 
@@ -34,7 +36,10 @@ int PreferredRate() {
 
 bool OpenAudioDevice() {
   if (CurrentAudioDevice() != nullptr) return true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    std::fprintf(stderr, "skypop: no audio device: %s; playing without sound\n", SDL_GetError());
+    return false;
+  }
   SDL_AudioSpec want;
   SDL_zero(want);
   want.freq = PreferredRate();
@@ -46,6 +51,7 @@ bool OpenAudioDevice() {
   SDL_zero(have);
   device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (device == 0) {
+    std::fprintf(stderr, "skypop: no audio device: %s; playing without sound\n", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }

@@ -48,6 +48,7 @@ bool TranslateKey(const SDL_KeyboardEvent& event, Message* out) {
     *out = Message{MessageKind::kClose, 0, 0};
     return true;
   }
+  if (HandlePlayerKey(event)) return false;
   const uint32_t code = VirtualKey(event.keysym.sym);
   if (code == 0) return false;
   *out = Message{event.type == SDL_KEYDOWN ? MessageKind::kKeyDown : MessageKind::kKeyUp, code, 0};
@@ -71,6 +72,11 @@ class SdlMessageSource final : public MessageSource {
  public:
   bool PeekMessage(Message* out) override {
     if (TakePostedMessage(out)) return true;
+    if (TakeHangUp()) {
+      // The terminal is gone: close like SIGTERM does, so the table is saved.
+      *out = Message{MessageKind::kClose, 0, 0};
+      return true;
+    }
     if (hasWaiting_) {
       *out = waiting_;
       hasWaiting_ = false;

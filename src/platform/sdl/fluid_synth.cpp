@@ -9,7 +9,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "platform/audio.h"
@@ -57,10 +59,20 @@ bool TryLoad(fluid_synth_t* synth, const char* path) {
          fluid_synth_sfload(synth, path, 1) != FLUID_FAILED;
 }
 
+// The player's own soundfont, tried first.
+std::string playerSoundfont;
+
 bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
   char* named = nullptr;
   bool loaded = false;
-  if (fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
+  if (!playerSoundfont.empty()) {
+    loaded = TryLoad(synth, playerSoundfont.c_str());
+    if (!loaded) {
+      std::fprintf(stderr, "skypop: cannot use soundfont %s; trying the system's own\n",
+                   playerSoundfont.c_str());
+    }
+  }
+  if (!loaded && fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
       named != nullptr) {
     loaded = TryLoad(synth, named);
     fluid_free(named);
@@ -168,6 +180,9 @@ class FluidSynthDevice final : public Synth {
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) return;
     if (!LoadSoundfont(settings, synth)) {
+      std::fprintf(stderr,
+                   "skypop: no General-MIDI soundfont found: install timgm6mb-soundfont (Debian) "
+                   "or name one with --soundfont FILE; playing without music\n");
       delete_fluid_synth(synth);
       return;  // no soundfont: the music stays silent and the game runs on
     }
@@ -217,6 +232,10 @@ FluidSynthDevice& Device() {
 }
 
 }  // namespace
+
+void UseSoundfont(const char* path) {
+  playerSoundfont = path != nullptr ? path : "";
+}
 
 Synth& SystemSynth() {
   return Device();

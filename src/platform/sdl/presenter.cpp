@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/player_settings.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/video.h"
 
@@ -39,12 +40,13 @@ class SdlPresenter final : public Presenter {
       targetsWork_ = (info.flags & SDL_RENDERER_TARGETTEXTURE) != 0 &&
                      (info.flags & SDL_RENDERER_SOFTWARE) == 0;
     }
-    SDL_SetWindowResizable(window_->sdl, SDL_TRUE);
     SDL_AddEventWatch(&SdlPresenter::Watch, this);
     return true;
   }
 
+  // The game asks for the whole screen; a player who chose the window keeps it.
   bool EnterFullScreen() override {
+    if (!CurrentPlayerSettings().fullScreen) return true;
     return SDL_SetWindowFullscreen(window_->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
   }
 
@@ -96,8 +98,7 @@ class SdlPresenter final : public Presenter {
   // Runs inside SDL's event pump: only note what to do, the next present does it.
   static int Watch(void* self, SDL_Event* event) {
     auto* p = static_cast<SdlPresenter*>(self);
-    if (event->type == SDL_KEYDOWN && event->key.repeat == 0 &&
-        event->key.keysym.sym == SDLK_RETURN && (event->key.keysym.mod & KMOD_ALT) != 0) {
+    if (event->type == SDL_KEYDOWN && event->key.repeat == 0 && TogglesFullScreen(event->key)) {
       p->toggleRequested_ = true;
     } else if (event->type == SDL_RENDER_DEVICE_RESET) {
       p->deviceReset_ = true;
@@ -105,22 +106,20 @@ class SdlPresenter final : public Presenter {
     return 1;
   }
 
-  // Alt+Enter: full screen, or a window twice the picture's size (smaller if the desktop is).
+  static bool TogglesFullScreen(const SDL_KeyboardEvent& key) {
+    return key.keysym.sym == SDLK_F11 ||
+           (key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT) != 0);
+  }
+
+  // Alt+Enter or F11: full screen, or a window of the largest whole multiple of the picture that
+  // fits the desktop. The choice is the player's, kept for the next run.
   void ToggleFullScreen() {
     toggleRequested_ = false;
-    SDL_Window* sdl = window_->sdl;
-    if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN) == 0) {
-      SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
-      return;
-    }
-    SDL_SetWindowFullscreen(sdl, 0);
-    int scale = 2;
-    SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(sdl), &usable) == 0) {
-      while (scale > 1 && (width_ * scale > usable.w || height_ * scale > usable.h)) --scale;
-    }
-    SDL_SetWindowSize(sdl, width_ * scale, height_ * scale);
-    SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    const bool fullScreen = (SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) == 0;
+    if (!SetFullScreen(window_->sdl, fullScreen)) return;
+    PlayerSettings settings = CurrentPlayerSettings();
+    settings.fullScreen = fullScreen;
+    ChangePlayerSettings(settings);
   }
 
   // The render target for the integer prescale, or null when the window shows the picture at an
