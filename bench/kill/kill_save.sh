@@ -22,7 +22,8 @@ for ((i = 1; i <= runs; i++)); do
   dir="$work/run$i"
   mkdir "$dir"
   printf '%s\n' "$table" >"$dir/KIPO.INI"
-  (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy exec "$game" >/dev/null 2>&1) &
+  (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$dir" \
+    exec "$game" --data-dir . >/dev/null 2>&1) &
   pid=$!
   # Let it start (and read the table) before asking it to quit.
   sleep 0.4
