@@ -4,36 +4,62 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: run test build setup bench install clean format
+# --- Release build, install and package -------------------------------------------------------
+# The player's build: the game alone, optimised and stripped on install. `make package` writes
+# skypop_<version>_<arch>.deb and a .tar.gz of the same tree into $(RELEASE_BUILD).
+RELEASE_BUILD ?= build-release
+PREFIX ?= /usr/local
+DESTDIR ?=
+PLAYER_OPTIONS = -DSKYPOP_TESTS=OFF -DSKYPOP_BENCH=OFF -DSKYPOP_TOOLS=OFF
+# Debian's hardening flags, as a distribution's own build would use them.
+RELEASE_FLAGS = CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS 2>/dev/null) $$(dpkg-buildflags --get CPPFLAGS 2>/dev/null)" \
+                LDFLAGS="$$(dpkg-buildflags --get LDFLAGS 2>/dev/null)"
+# ---------------------------------------------------------------------------------------------
+
+.PHONY: run test build setup setup-run setup-package release bench install package clean format
 
 run: build
 	./$(BUILD)/skypop
 
-test: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+test: setup package
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYPOP_TESTS=ON -DSKYPOP_TOOLS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKYPOP_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKYPOP_SANITIZE=ON -DSKYPOP_TESTS=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE 'e2e|package'
 
-build: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build: setup-run
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(PLAYER_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS) --target skypop
 
 bench: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSKYPOP_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	bash bench/run_all.sh $(BUILD)
 
 setup:
-	@bash tools/install_deps.sh test
+	@bash tools/install_deps.sh test package
 
-install: build
-	cmake --install $(BUILD)
+setup-run:
+	@bash tools/install_deps.sh run
+
+setup-package:
+	@bash tools/install_deps.sh package
+
+release: setup-run
+	$(RELEASE_FLAGS) cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release $(PLAYER_OPTIONS)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --strip --prefix "$(PREFIX)"
+
+package: setup-package release
+	cd $(RELEASE_BUILD) && cpack
+	@ls -l $(RELEASE_BUILD)/skypop_*.deb $(RELEASE_BUILD)/skypop_*.tar.gz
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)
