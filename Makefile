@@ -11,9 +11,11 @@ RELEASE_BUILD ?= build-release
 PREFIX ?= /usr/local
 DESTDIR ?=
 PLAYER_OPTIONS = -DSKYPOP_TESTS=OFF -DSKYPOP_BENCH=OFF -DSKYPOP_TOOLS=OFF
-# Debian's hardening flags, as a distribution's own build would use them.
-RELEASE_FLAGS = CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS 2>/dev/null) $$(dpkg-buildflags --get CPPFLAGS 2>/dev/null)" \
-                LDFLAGS="$$(dpkg-buildflags --get LDFLAGS 2>/dev/null)"
+# Debian's hardening flags, all of them, as a distribution's own build would use them. They are
+# read when $(RELEASE_BUILD) is first configured.
+BUILDFLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+RELEASE_FLAGS = CXXFLAGS="$$($(BUILDFLAGS) CXXFLAGS 2>/dev/null) $$($(BUILDFLAGS) CPPFLAGS 2>/dev/null)" \
+                LDFLAGS="$$($(BUILDFLAGS) LDFLAGS 2>/dev/null)"
 # ---------------------------------------------------------------------------------------------
 
 .PHONY: run test build setup setup-run setup-package release bench install package clean format

@@ -34,12 +34,6 @@ game_pid=$!
 window=$(timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' | head -1)
 xdotool windowfocus --sync "$window"
 shoot() { import -window root "$out/$1.png"; }
-press() {
-  xdotool keydown "$1"
-  sleep 0.06
-  xdotool keyup "$1"
-  sleep 0.2
-}
 click_at() {
   xdotool mousemove "$1" "$2" mousedown 1
   sleep 0.06
@@ -48,34 +42,39 @@ click_at() {
   xdotool mousemove 600 460
 }
 
-sleep 3
-xdotool mousemove 560 300
+sleep 6
+xdotool mousemove 300 230
+sleep 0.3
 shoot title
 click_at 240 240
 sleep 3
 
 # The robot: the brightest 10 x 10 cell of the playfield is most likely a balloon.
 brightest() {
-  import -window root -crop 480x440+0+40 +repage -scale 10% -depth 8 gray:- |
+  import -window root png:- | convert - -crop 480x440+0+40 +repage -scale 10% -depth 8 gray:- |
     od -An -v -tu1 -w48 |
     awk '{ for (i = 1; i <= NF; ++i) if ($i > best) { best = $i; x = i; y = NR } }
          END { if (best > 60) print (x - 1) * 10 + 5, 40 + (y - 1) * 10 + 5 }'
 }
 for turn in $(seq 160); do
   target=$(brightest)
+  if [ "$turn" -eq 40 ] && [ -n "$target" ]; then
+    # The cross-hair on the balloon it is about to pop.
+    xdotool mousemove $target
+    sleep 0.05
+    shoot wave
+  fi
   [ -n "$target" ] && click_at $target
-  [ "$turn" -eq 40 ] && shoot wave
   sleep 0.15
 done
 sleep 4
-# Name entry: A, C, E with the keyboard's cursor.
-press x
-press Right
-press Right
-press x
-press Right
-press Right
-press x
+# Name entry: J, O, Y clicked on the letter grid (rows 32 pixels apart, A at 55, 343).
+click_at 343 343
+sleep 0.3
+click_at 87 375
+sleep 0.3
+click_at 407 375
+xdotool mousemove 215 343
 sleep 0.5
 shoot name-entry
 echo "wrote $out/title.png, wave.png, name-entry.png"

@@ -93,7 +93,7 @@ man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man
 [ -z "$man_warnings" ] || fail "the manual page renders with warnings: $man_warnings"
 
 if command -v lintian >/dev/null; then
-  lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
+  lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 else
   fail "lintian is not installed (tools/install_deps.sh package)"
 fi
