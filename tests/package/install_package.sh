@@ -51,13 +51,21 @@ dpkg-query -W -f='${Status} ${Version}' skypop | grep -q "install ok installed $
   fail "skypop $version is not installed after dpkg -i"
 [ -x /usr/games/skypop ] || fail "no /usr/games/skypop"
 
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -displayfd picks a free display number; SKYPOP_XVFB_DISPLAY names one on a shared machine.
+if [ -n "${SKYPOP_XVFB_DISPLAY:-}" ]; then
+  Xvfb ":$SKYPOP_XVFB_DISPLAY" -screen 0 640x480x24 -nolisten tcp 2>"$work/xvfb.log" &
+  echo "$SKYPOP_XVFB_DISPLAY" >"$work/display"
+  sleep 1
+else
+  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+fi
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$work/display" ] && break
   sleep 0.1
 done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+[ -s "$work/display" ] && kill -0 "$xvfb_pid" 2>/dev/null ||
+  fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -1 "$work/display")"
 
 (cd "$work" && XDG_DATA_HOME="$work/data" SDL_AUDIODRIVER=dummy exec /usr/games/skypop) &
