@@ -11,18 +11,33 @@ FUZZ_SECONDS ?= 600
 TEST_FUZZ_SECONDS ?= 8
 # ---- end of hardening ----
 
-.PHONY: run test build setup bench install clean format fuzz fuzz-build release-build
+# --- Release build, install and package -------------------------------------------------------
+# The player's build: the game alone, optimised and stripped on install. `make package` writes
+# skypop_<version>_<arch>.deb and a .tar.gz of the same tree into $(RELEASE_BUILD).
+RELEASE_BUILD ?= build-release
+PREFIX ?= /usr/local
+DESTDIR ?=
+PLAYER_OPTIONS = -DSKYPOP_TESTS=OFF -DSKYPOP_BENCH=OFF -DSKYPOP_TOOLS=OFF
+# Debian's hardening flags, all of them, as a distribution's own build would use them. They are
+# read when $(RELEASE_BUILD) is first configured.
+BUILDFLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+RELEASE_FLAGS = CXXFLAGS="$$($(BUILDFLAGS) CXXFLAGS 2>/dev/null) $$($(BUILDFLAGS) CPPFLAGS 2>/dev/null)" \
+                LDFLAGS="$$($(BUILDFLAGS) LDFLAGS 2>/dev/null)"
+# ---------------------------------------------------------------------------------------------
+
+.PHONY: run test build setup setup-run setup-package release bench install package clean format \
+        fuzz fuzz-build release-build
 
 run: build
 	./$(BUILD)/skypop
 
-test: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+test: setup package
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYPOP_TESTS=ON -DSKYPOP_TOOLS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKYPOP_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKYPOP_SANITIZE=ON -DSKYPOP_TESTS=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE e2e
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -LE 'e2e|package'
 # ---- hardening: the fuzz targets over their corpus plus a short fresh run, and the Release
 # configuration compiled (not run) so optimiser-only warnings show before `make bench`.
 	$(MAKE) fuzz-build
@@ -30,8 +45,8 @@ test: setup
 	$(MAKE) release-build
 # ---- end of hardening ----
 
-build: setup
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build: setup-run
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(PLAYER_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS) --target skypop
 
 # ---- hardening: Release and fuzz builds ----
@@ -39,7 +54,8 @@ bench: release-build
 	bash bench/run_all.sh $(BENCH_BUILD)
 
 release-build: setup
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSKYPOP_TESTS=ON -DSKYPOP_TOOLS=ON \
+	  -DSKYPOP_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 
 # clang + libFuzzer, ASan + UBSan; `make fuzz FUZZ_SECONDS=600` fuzzes each target that long.
@@ -53,13 +69,27 @@ fuzz: fuzz-build
 # ---- end of hardening ----
 
 setup:
-	@bash tools/install_deps.sh test
+	@bash tools/install_deps.sh test package
 
-install: build
-	cmake --install $(BUILD)
+setup-run:
+	@bash tools/install_deps.sh run
+
+setup-package:
+	@bash tools/install_deps.sh package
+
+release: setup-run
+	$(RELEASE_FLAGS) cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release $(PLAYER_OPTIONS)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+
+install: release
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --strip --prefix "$(PREFIX)"
+
+package: setup-package release
+	cd $(RELEASE_BUILD) && cpack
+	@ls -l $(RELEASE_BUILD)/skypop_*.deb $(RELEASE_BUILD)/skypop_*.tar.gz
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

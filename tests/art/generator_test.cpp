@@ -18,7 +18,8 @@ TEST(Generator, RedrawsTheCommittedFilesByteForByte) {
   const std::string command = std::string(SHEET_GENERATOR) + " " +
                               art_test::SourcePath("resources/art") + " " + dir.string();
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  for (const char* file : {"char.bmp", "myicon.bmp", "icons/skypop-48.png", "icons/skypop-64.png",
+  for (const char* file : {"char.bmp", "myicon.bmp", "icons/skypop-16.png", "icons/skypop-24.png",
+                           "icons/skypop-32.png", "icons/skypop-48.png", "icons/skypop-64.png",
                            "icons/skypop-128.png", "icons/skypop-256.png"}) {
     const auto fresh = art_test::ReadBytes((dir / file).string());
     const auto committed =
