@@ -1,5 +1,6 @@
 # Thin wrapper over CMake: `make run` builds and starts the game, `make test` builds and runs
-# every test (once normally, once under AddressSanitizer + UndefinedBehaviorSanitizer).
+# every test (once normally, once under AddressSanitizer + UndefinedBehaviorSanitizer), the
+# browser version's too, which is why it builds `make web` first.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -15,7 +16,7 @@ WEB_ENV = NODE_PATH=/usr/share/nodejs
 run: build
 	./$(BUILD)/skypop
 
-test: setup
+test: setup web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
