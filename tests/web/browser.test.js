@@ -150,3 +150,33 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     fs.rmSync(dir, {recursive: true, force: true});
   }
 });
+
+test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointer, no errors',
+     async () => {
+       const env = await launch();
+       try {
+         const page = await env.browser.newPage();
+         page.errors = [];
+         page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
+         page.on('pageerror', (e) => page.errors.push(String(e)));
+         await page.setViewport({width: 1000, height: 600});
+         await page.goto(env.url);
+         await page.waitForFunction(
+             () => performance.getEntriesByName('skypop-first-frame').length > 0, {timeout: 10000});
+         // The animation frames keep ticking the game: the title comes up from the boot screen.
+         await page.waitForFunction(() => Module._SkypopGameMode() === 1, {timeout: 10000});
+         const look = await page.$eval('#canvas', (c) => {
+           const r = c.getBoundingClientRect();
+           const style = getComputedStyle(c);
+           return {ratio: r.width / r.height, centred: Math.abs(r.left - (innerWidth - r.right)),
+                   cursor: style.cursor, rendering: style.imageRendering,
+                   fitsHeight: r.bottom <= innerHeight};
+         });
+         assert.ok(Math.abs(look.ratio - 4 / 3) < 0.01, `aspect ${look.ratio}`);
+         assert.ok(look.centred < 1 && look.fitsHeight, 'letterboxed in the window');
+         assert.deepStrictEqual([look.cursor, look.rendering], ['none', 'pixelated']);
+         assert.deepStrictEqual(page.errors, []);
+       } finally {
+         await env.close();
+       }
+     });

@@ -25,6 +25,11 @@
   };
   // The test clock: time stands still until a test moves it.
   if (testing) Module.skypopManualClock = 0;
+  // The benchmark's record of every pass's main-thread time (a ring, read by bench/web).
+  if (params.has('bench')) {
+    Module.skypopPassTimes = new Float64Array(1 << 16);
+    Module.skypopPassCount = 0;
+  }
 
   canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
   document.getElementById('message-ok').addEventListener('click', function() {
