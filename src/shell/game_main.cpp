@@ -48,14 +48,22 @@ bool OpenSubsystems(WindowHandle window, platform::Clock& clock) {
 
 }  // namespace
 
-int GameMain(platform::Clock& clock, platform::MessageSource& messages) {
-  int exitCode = 0;
+WindowHandle OpenGame(platform::Clock& clock) {
   WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", WindowProcedure);
-  if (window != nullptr && OpenSubsystems(window, clock)) {
-    exitCode = RunFrameLoop(window, clock, messages);
-  }
+  if (window == nullptr || !OpenSubsystems(window, clock)) return nullptr;
+  return window;
+}
+
+void CloseGame() {
   // The window's teardown has closed every subsystem; what is left is the machine itself.
   platform::CloseAudioDevice();
   platform::ShutDownPlatform();
+}
+
+int GameMain(platform::Clock& clock, platform::MessageSource& messages) {
+  int exitCode = 0;
+  WindowHandle window = OpenGame(clock);
+  if (window != nullptr) exitCode = RunFrameLoop(window, clock, messages);
+  CloseGame();
   return exitCode;
 }

@@ -3,7 +3,14 @@
 
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/window_handle.h"
 
 // Runs the whole game against the given clock and message source; returns the exit code (0 when
 // start-up failed, otherwise the quit message's code).
 int GameMain(platform::Clock& clock, platform::MessageSource& messages);
+
+// The two halves of GameMain around the loop, for a machine that drives the loop's passes itself:
+// the window with every subsystem open (null when start-up failed), and the machine's shutdown
+// once the quit message has come.
+WindowHandle OpenGame(platform::Clock& clock);
+void CloseGame();
