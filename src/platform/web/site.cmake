@@ -37,4 +37,27 @@ add_custom_target(skypop_site ALL
 # ---- Sound and music files the page loads (the synthesizer, the soundfont and its licence) ----
 # Whatever the sound needs copied into the site goes in this block; nothing else here depends on
 # it, so it can change freely.
+# The synthesizer is npm's js-synthesizer with the libfluidsynth it bundles (pinned in
+# package-lock.json, installed by `make web`); the soundfont is Debian's TimGM6mb. Each goes into
+# the site under the name synth.js fetches, with its licence beside it.
+set(SYNTH_PACKAGE ${PROJECT_SOURCE_DIR}/node_modules/js-synthesizer)
+set(SOUND_SITE_FILES
+    ${SYNTH_PACKAGE}/dist/js-synthesizer.js js-synthesizer.js
+    ${SYNTH_PACKAGE}/LICENSE js-synthesizer.LICENSE.txt
+    ${SYNTH_PACKAGE}/externals/libfluidsynth-2.4.6.js libfluidsynth-2.4.6.js
+    ${SYNTH_PACKAGE}/externals/LICENSE.fluidsynth.txt libfluidsynth.LICENSE.txt
+    /usr/share/sounds/sf2/TimGM6mb.sf2 TimGM6mb.sf2
+    /usr/share/doc/timgm6mb-soundfont/copyright TimGM6mb.LICENSE.txt)
+set(SOUND_SITE_OUTPUTS)
+while(SOUND_SITE_FILES)
+  list(POP_FRONT SOUND_SITE_FILES from to)
+  if(NOT EXISTS ${from})
+    message(FATAL_ERROR "${from} is missing: `make web` installs it (npm ci, timgm6mb-soundfont)")
+  endif()
+  add_custom_command(OUTPUT ${SKYPOP_SITE_DIR}/${to}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${from} ${SKYPOP_SITE_DIR}/${to}
+                     DEPENDS ${from})
+  list(APPEND SOUND_SITE_OUTPUTS ${SKYPOP_SITE_DIR}/${to})
+endwhile()
+add_custom_target(skypop_site_sound ALL DEPENDS ${SOUND_SITE_OUTPUTS})
 # ---- end of the sound block ----
