@@ -49,7 +49,7 @@ mergeInto(LibraryManager.library, {
         var tap = context.createAnalyser();
         tap.fftSize = 2048;
         node.connect(tap);
-        window.skypop.audio = {context: context, tap: tap, frames: SkypopAudio.frames};
+        window.skypop.audio = {context: context, tap: tap, node: node, frames: SkypopAudio.frames};
       }
       SkypopAudio.context = context;
       SkypopAudio.node = node;
