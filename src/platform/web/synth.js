@@ -23,6 +23,20 @@ mergeInto(LibraryManager.library, {
       return Function.apply(null, names.concat([text])).apply(window, values);
     },
 
+    // Resolves with `value` once the page is idle. Evaluating the synthesizer and parsing the
+    // soundfont each hold the main thread for tens of milliseconds; done between frames, they
+    // never stand in the way of the page's first picture.
+    whenIdle: function(value) {
+      return new Promise(function(resolve) {
+        var go = function() { resolve(value); };
+        if (window.requestIdleCallback) {
+          window.requestIdleCallback(go, {timeout: 2000});
+        } else {
+          setTimeout(go, 50);
+        }
+      });
+    },
+
     fetchOk: function(name) {
       return fetch(name).then(function(response) {
         if (!response.ok) throw new Error(name + ': HTTP ' + response.status);
@@ -45,7 +59,7 @@ mergeInto(LibraryManager.library, {
       Promise.all([
         SkypopSynth.fetchOk(files.fluidsynth).then(function(r) { return r.text(); }),
         SkypopSynth.fetchOk(files.synthesizer).then(function(r) { return r.text(); }),
-      ]).then(function(texts) {
+      ]).then(SkypopSynth.whenIdle).then(function(texts) {
         SkypopSynth.evaluate(texts[0] + '\nreturn Module;', ['Module'], [fluid]);
         var holder = {exports: {}};
         SkypopSynth.evaluate(texts[1], ['module', 'exports'], [holder, holder.exports]);
@@ -56,7 +70,9 @@ mergeInto(LibraryManager.library, {
         var synth = new JSSynth.Synthesizer();
         synth.init(rate, settings);
         SkypopSynth.synth = synth;
-        return soundfont.then(function(bytes) { return synth.loadSFont(bytes); });
+        return soundfont.then(SkypopSynth.whenIdle).then(function(bytes) {
+          return synth.loadSFont(bytes);
+        });
       }).then(function() {
         SkypopSynth.fluid = fluid;
         SkypopSynth.raw = SkypopSynth.synth.getRawSynthesizer();
