@@ -22,23 +22,38 @@ mergeInto(LibraryManager.library, {
       });
     },
 
+    // Builds the graph on the first gesture and resumes it on any later one until it runs: a key
+    // that does not count as a gesture (Escape, say) leaves the context suspended, and the next
+    // click must still be able to start it.
     start: function() {
-      SkypopAudio.listen(false);
-      if (SkypopAudio.context || !SkypopAudio.frames) return;
+      if (!SkypopAudio.frames) return;
+      if (!SkypopAudio.context && !SkypopAudio.build()) {
+        SkypopAudio.listen(false);
+        return;
+      }
+      if (SkypopAudio.context.state === 'running') {
+        SkypopAudio.listen(false);
+      } else {
+        SkypopAudio.context.resume().catch(function() {});
+      }
+    },
+
+    // The context and its graph; false when the browser will not give us one we can use.
+    build: function() {
       var Context = window.AudioContext || window.webkitAudioContext;
       var context;
       try {
         context = new Context({sampleRate: SkypopAudio.rate, latencyHint: 'interactive'});
       } catch (e) {
         console.warn('SKYPOP FRENZY: no sound: ' + e);
-        return;
+        return false;
       }
       if (context.sampleRate !== SkypopAudio.rate) {
         // An older browser ignores the rate we ask for: the mixer's sounds would play at the
         // wrong pitch, so the game stays silent instead.
         console.warn('SKYPOP FRENZY: no sound: the browser plays at ' + context.sampleRate + ' Hz');
         context.close();
-        return;
+        return false;
       }
       var node = context.createScriptProcessor(SkypopAudio.frames, 0, 2);
       node.onaudioprocess = SkypopAudio.fill;
@@ -51,9 +66,12 @@ mergeInto(LibraryManager.library, {
         node.connect(tap);
         window.skypop.audio = {context: context, tap: tap, node: node, frames: SkypopAudio.frames};
       }
+      context.onstatechange = function() {
+        if (context.state === 'running') SkypopAudio.listen(false);
+      };
       SkypopAudio.context = context;
       SkypopAudio.node = node;
-      if (context.state !== 'running') context.resume();
+      return true;
     },
 
     fill: function(event) {
