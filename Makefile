@@ -1,5 +1,6 @@
 # Thin wrapper over CMake: `make run` builds and starts the game, `make test` builds and runs
-# every test (once normally, once under AddressSanitizer + UndefinedBehaviorSanitizer).
+# every test (once normally, once under AddressSanitizer + UndefinedBehaviorSanitizer), the
+# browser version's too, which is why it builds `make web` first.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -26,12 +27,19 @@ RELEASE_FLAGS = CXXFLAGS="$$($(BUILDFLAGS) CXXFLAGS 2>/dev/null) $$($(BUILDFLAGS
 # ---------------------------------------------------------------------------------------------
 
 .PHONY: run test build setup setup-run setup-package release bench install package clean format \
-        fuzz fuzz-build release-build
+        fuzz fuzz-build release-build web web-setup serve-web
+
+# --- The browser version: a folder of static files in $(WEB_BUILD)/site ----------------------
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8170
+# Debian's emcc runs its optimiser under whatever node is first on the PATH; a node that is not
+# Debian's own finds Debian's JavaScript modules only through NODE_PATH.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
 
 run: build
 	./$(BUILD)/skypop
 
-test: setup package
+test: setup package web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYPOP_TESTS=ON -DSKYPOP_TOOLS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -88,8 +96,20 @@ package: setup-package release
 	cd $(RELEASE_BUILD) && cpack
 	@ls -l $(RELEASE_BUILD)/skypop_*.deb $(RELEASE_BUILD)/skypop_*.tar.gz
 
+web: web-setup
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+web-setup:
+	@bash tools/install_deps.sh web
+	@[ -f node_modules/.package-lock.json ] && [ ! package-lock.json -nt node_modules/.package-lock.json ] \
+	  || npm ci --ignore-scripts --no-audit --no-fund
+
+serve-web: web
+	node tools/serve_site.js $(WEB_BUILD)/site $(WEB_PORT)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Fails when anything outside src/platform/sdl/ includes SDL or FluidSynth headers.
+# Fails when SDL or FluidSynth headers are included outside src/platform/sdl/, or Emscripten's
+# outside src/platform/web/: the game folders see each machine only through src/platform/*.h.
 set -u
 root=$1
-leaks=$(grep -rlE '#include *[<"](SDL|fluidsynth)' "$root/src" | grep -v "^$root/src/platform/sdl/")
-if [ -n "$leaks" ]; then
-  echo "SDL or FluidSynth included outside src/platform/sdl/:"
-  echo "$leaks"
-  exit 1
-fi
-echo "1 passed, 0 failed"
+status=0
+check() {  # pattern, the one folder allowed, the libraries' names
+  local leaks
+  leaks=$(grep -rlE "#include *[<\"]($1)" "$root/src" | grep -v "^$root/src/$2/")
+  if [ -n "$leaks" ]; then
+    echo "$3 included outside src/$2/:"
+    echo "$leaks"
+    status=1
+  fi
+}
+check 'SDL|fluidsynth' platform/sdl 'SDL or FluidSynth'
+check 'emscripten' platform/web 'Emscripten'
+[ $status -eq 0 ] && echo "1 passed, 0 failed"
+exit $status

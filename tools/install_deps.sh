@@ -20,6 +20,7 @@ test_packages=(
 package_packages=(dpkg-dev file fakeroot lintian desktop-file-utils appstream man-db)
 # npm comes with Node.js where Node.js is not Debian's own; the web build adds Debian's when absent.
 web_packages=(emscripten chromium timgm6mb-soundfont)
+command -v npm >/dev/null 2>&1 || web_packages+=(npm)
 
 groups=("$@")
 [ ${#groups[@]} -eq 0 ] && groups=(run)

@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kRankLabels[kHighScoreRows] = {"1ST", "2ND", "3RD", "4TH", "5TH"};
 constexpr int kGridSymbols = 38;  // NameSymbols 0..37 can be typed
-constexpr int kCursorDelete = 38;
 constexpr int kCursorEnd = 39;
 constexpr int kGridColumns = 13;
 

@@ -50,16 +50,24 @@ bool OpenSubsystems(WindowHandle window, platform::Clock& clock, SoundChoice sou
 
 }  // namespace
 
+WindowHandle OpenGame(platform::Clock& clock, SoundChoice sound) {
+  WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", WindowProcedure);
+  if (window == nullptr || !OpenSubsystems(window, clock, sound)) return nullptr;
+  return window;
+}
+
+void CloseGame() {
+  // The window's teardown has closed every subsystem; what is left is the machine itself.
+  platform::CloseAudioDevice();
+  platform::ShutDownPlatform();
+}
+
 int GameMain(platform::Clock& clock, platform::MessageSource& messages, SoundChoice sound) {
   // A game that could not show itself has failed, whatever it did not get to do; the platform
   // has said why on stderr (the window) or in a message box (the display).
   int exitCode = 1;
-  WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", WindowProcedure);
-  if (window != nullptr && OpenSubsystems(window, clock, sound)) {
-    exitCode = RunFrameLoop(window, clock, messages);
-  }
-  // The window's teardown has closed every subsystem; what is left is the machine itself.
-  platform::CloseAudioDevice();
-  platform::ShutDownPlatform();
+  WindowHandle window = OpenGame(clock, sound);
+  if (window != nullptr) exitCode = RunFrameLoop(window, clock, messages);
+  CloseGame();
   return exitCode;
 }

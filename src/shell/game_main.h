@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/window_handle.h"
 
 // Which sound subsystems a run opens: the player may turn all sound, or only the music, off.
 struct SoundChoice {
@@ -13,3 +14,9 @@ struct SoundChoice {
 // Runs the whole game against the given clock and message source; returns the exit code (1 when
 // the window or the display could not be opened, otherwise the quit message's code).
 int GameMain(platform::Clock& clock, platform::MessageSource& messages, SoundChoice sound = {});
+
+// The two halves of GameMain around the loop, for a machine that drives the loop's passes itself:
+// the window with every subsystem open (null when start-up failed), and the machine's shutdown
+// once the quit message has come.
+WindowHandle OpenGame(platform::Clock& clock, SoundChoice sound = {});
+void CloseGame();

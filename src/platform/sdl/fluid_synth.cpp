@@ -1,8 +1,7 @@
 // The system synthesizer: FluidSynth with the system's General-MIDI soundfont. A background
 // thread builds a complete synthesizer (settings, synth, soundfont) without touching anything the
 // audio thread uses, then hands it over through one atomic pointer. Until then the audio thread
-// only notes what each channel has been told (programs, controllers, bends) and replays that when
-// it takes the synthesizer over, so a song that started early still gets its instruments.
+// keeps a channel memory and replays it when it takes the synthesizer over.
 #include <fluidsynth.h>
 #include <unistd.h>
 
@@ -16,25 +15,13 @@
 
 #include "platform/audio.h"
 #include "platform/synth.h"
+#include "platform/synth_setup.h"
 
 namespace platform {
 namespace {
 
 constexpr int kChannels = 16;
 constexpr int kChunkFrames = 256;
-// The music sits under the effects (full-scale samples): with this gain a crowded GM arrangement
-// peaks near 0.2 and averages about -27 dBFS. FluidSynth's own default, 0.2, is far quieter.
-constexpr double kGain = 0.7;
-constexpr int kPolyphony = 256;
-// A small room, mostly dry, and a light chorus.
-constexpr double kReverbRoomSize = 0.4;
-constexpr double kReverbDamping = 0.4;
-constexpr double kReverbWidth = 0.7;
-constexpr double kReverbLevel = 0.35;
-constexpr int kChorusVoices = 3;
-constexpr double kChorusLevel = 0.6;
-constexpr double kChorusSpeed = 0.3;
-constexpr double kChorusDepth = 4.0;
 
 // Where the distributions put their GM soundfont, after the one FluidSynth itself names.
 constexpr const char* kWellKnownSoundfonts[] = {
@@ -42,14 +29,6 @@ constexpr const char* kWellKnownSoundfonts[] = {
     "/usr/share/sounds/sf3/default-GM.sf3",
     "/usr/share/soundfonts/FluidR3_GM.sf2",
     "/usr/share/soundfonts/default.sf2",
-};
-
-// What one channel has been told before there was a synthesizer to tell.
-struct ChannelMemory {
-  int program = -1;
-  int pitchBend = -1;
-  std::array<int8_t, 120> controllers;  // -1 while never set; 120 and up are mode messages
-  ChannelMemory() { controllers.fill(-1); }
 };
 
 // Only files that are there are offered to FluidSynth, which would otherwise print an error for
@@ -101,7 +80,7 @@ class FluidSynthDevice final : public Synth {
     if (status < 0x80 || status == 0xF0) return;  // no running status, no system messages
     fluid_synth_t* synth = Ready();
     if (synth == nullptr) {
-      Remember(status, channel, data1, data2);
+      memory_.Note(message);
       return;
     }
     switch (status) {
@@ -133,11 +112,11 @@ class FluidSynthDevice final : public Synth {
 
   void AllNotesOff() override {
     fluid_synth_t* synth = Ready();
+    if (synth == nullptr) {
+      memory_.LiftPedals();
+      return;
+    }
     for (int channel = 0; channel < kChannels; ++channel) {
-      if (synth == nullptr) {
-        channels_[channel].controllers[64] = 0;
-        continue;
-      }
       fluid_synth_cc(synth, channel, 64, 0);  // a held pedal would keep the notes sounding
       fluid_synth_all_notes_off(synth, channel);
     }
@@ -166,16 +145,17 @@ class FluidSynthDevice final : public Synth {
     fluid_settings_t* settings = new_fluid_settings();
     if (settings == nullptr) return;
     fluid_settings_setnum(settings, "synth.sample-rate", rate);
-    fluid_settings_setnum(settings, "synth.gain", kGain);
-    fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
-    fluid_settings_setnum(settings, "synth.reverb.room-size", kReverbRoomSize);
-    fluid_settings_setnum(settings, "synth.reverb.damp", kReverbDamping);
-    fluid_settings_setnum(settings, "synth.reverb.width", kReverbWidth);
-    fluid_settings_setnum(settings, "synth.reverb.level", kReverbLevel);
-    fluid_settings_setint(settings, "synth.chorus.nr", kChorusVoices);
-    fluid_settings_setnum(settings, "synth.chorus.level", kChorusLevel);
-    fluid_settings_setnum(settings, "synth.chorus.speed", kChorusSpeed);
-    fluid_settings_setnum(settings, "synth.chorus.depth", kChorusDepth);
+    const SynthTuning& tuning = kSynthTuning;
+    fluid_settings_setnum(settings, "synth.gain", tuning.gain);
+    fluid_settings_setint(settings, "synth.polyphony", tuning.polyphony);
+    fluid_settings_setnum(settings, "synth.reverb.room-size", tuning.reverbRoomSize);
+    fluid_settings_setnum(settings, "synth.reverb.damp", tuning.reverbDamping);
+    fluid_settings_setnum(settings, "synth.reverb.width", tuning.reverbWidth);
+    fluid_settings_setnum(settings, "synth.reverb.level", tuning.reverbLevel);
+    fluid_settings_setint(settings, "synth.chorus.nr", tuning.chorusVoices);
+    fluid_settings_setnum(settings, "synth.chorus.level", tuning.chorusLevel);
+    fluid_settings_setnum(settings, "synth.chorus.speed", tuning.chorusSpeed);
+    fluid_settings_setnum(settings, "synth.chorus.depth", tuning.chorusDepth);
     settings_ = settings;
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) return;
@@ -193,35 +173,15 @@ class FluidSynthDevice final : public Synth {
   fluid_synth_t* Ready() {
     if (synth_ == nullptr) {
       synth_ = loaded_.load(std::memory_order_acquire);
-      if (synth_ != nullptr) Replay();
+      if (synth_ != nullptr) memory_.Replay(*this);
     }
     return synth_;
-  }
-
-  void Remember(int status, int channel, int data1, int data2) {
-    ChannelMemory& memory = channels_[static_cast<size_t>(channel)];
-    if (status == 0xB0 && data1 < 120)
-      memory.controllers[static_cast<size_t>(data1)] = static_cast<int8_t>(data2);
-    if (status == 0xC0) memory.program = data1;
-    if (status == 0xE0) memory.pitchBend = data1 | (data2 << 7);
-  }
-
-  void Replay() {
-    for (int channel = 0; channel < kChannels; ++channel) {
-      const ChannelMemory& memory = channels_[static_cast<size_t>(channel)];
-      for (int control = 0; control < 120; ++control) {
-        const int value = memory.controllers[static_cast<size_t>(control)];
-        if (value >= 0) fluid_synth_cc(synth_, channel, control, value);
-      }
-      if (memory.program >= 0) fluid_synth_program_change(synth_, channel, memory.program);
-      if (memory.pitchBend >= 0) fluid_synth_pitch_bend(synth_, channel, memory.pitchBend);
-    }
   }
 
   std::atomic<fluid_synth_t*> loaded_{nullptr};
   fluid_settings_t* settings_ = nullptr;  // the loader's until it has finished
   fluid_synth_t* synth_ = nullptr;        // the audio thread's
-  std::array<ChannelMemory, kChannels> channels_;
+  ChannelMemory memory_;                  // the audio thread's
   std::array<float, 2 * kChunkFrames> scratch_{};
   std::thread loader_;  // last, so that it starts once everything above is in place
 };

@@ -1,0 +1,159 @@
+// The page side of the browser's platform layer: the canvas, the pointer, the message box, the
+// frame driver, the clock and the persistent folder. The C++ in this folder is the only caller.
+mergeInto(LibraryManager.library, {
+  $SkypopPage: {
+    picture: null,      // the ImageData the frames are copied into, made once
+    context: null,      // the canvas's 2D context
+    running: false,     // the frame driver is calling the game
+    syncing: false,     // a write to IndexedDB is under way
+    syncAgain: false,   // another file was written while it was
+    // The folder whose files are kept in IndexedDB between visits.
+    folder: '/skypop',
+
+    canvas: function() {
+      return Module['canvas'] || document.getElementById('canvas');
+    },
+
+    // A test page (see page.js) moves the clock by hand; a normal page reads the real one.
+    manualClock: function() {
+      return typeof Module['skypopManualClock'] === 'number';
+    },
+
+    // Writes the persistent folder out to IndexedDB; writes arriving meanwhile are folded into
+    // one more sync once this one is done, so none is lost and none overlaps.
+    persist: function() {
+      if (SkypopPage.syncing) {
+        SkypopPage.syncAgain = true;
+        return;
+      }
+      SkypopPage.syncing = true;
+      FS.syncfs(false, function(error) {
+        SkypopPage.syncing = false;
+        if (error) console.warn('SKYPOP FRENZY: the scores could not be stored: ' + error);
+        if (SkypopPage.syncAgain) {
+          SkypopPage.syncAgain = false;
+          SkypopPage.persist();
+        } else if (Module['onSkypopStored']) {
+          Module['onSkypopStored']();
+        }
+      });
+    },
+
+    // Before main: mounts the persistent folder and reads it back from IndexedDB, so the score
+    // table the game loads is the one the last visit saved. Every file closed after writing
+    // under it starts a sync, which is how a saved table survives a reload or a closed tab.
+    mountStorage: function() {
+      var folder = SkypopPage.folder;
+      FS.mkdir(folder);
+      try {
+        FS.mount(IDBFS, {}, folder);
+      } catch (e) {
+        return;  // no IndexedDB (a private window, say): the files live for this visit only
+      }
+      var close = FS.close;
+      FS.close = function(stream) {
+        var written = stream.path && stream.path.indexOf(folder + '/') === 0 &&
+                      (stream.flags & 3) !== 0;  // opened for writing (O_WRONLY or O_RDWR)
+        close(stream);
+        if (written) SkypopPage.persist();
+      };
+      addRunDependency('skypop-storage');
+      FS.syncfs(true, function(error) {
+        if (error) console.warn('SKYPOP FRENZY: the stored scores could not be read: ' + error);
+        removeRunDependency('skypop-storage');
+      });
+    },
+  },
+  $SkypopPage__deps: ['$FS', '$IDBFS'],
+  $SkypopPage__postset: 'addOnPreRun(SkypopPage.mountStorage); Module["skypopPage"] = SkypopPage;',
+
+  skypop_page_visible: function() {
+    return document.visibilityState === 'hidden' ? 0 : 1;
+  },
+
+  skypop_show_pointer__deps: ['$SkypopPage'],
+  skypop_show_pointer: function(visible) {
+    var canvas = SkypopPage.canvas();
+    if (canvas) canvas.style.cursor = visible ? 'auto' : 'none';
+  },
+
+  // Copies width x height RGBA pixels from the heap onto the canvas.
+  skypop_show_picture__deps: ['$SkypopPage'],
+  skypop_show_picture: function(rgba, width, height) {
+    var page = SkypopPage;
+    if (!page.picture) {
+      var canvas = page.canvas();
+      if (!canvas) return;
+      // The benchmark measures the page load up to here.
+      if (performance.mark) performance.mark('skypop-first-frame');
+      canvas.width = width;
+      canvas.height = height;
+      page.context = canvas.getContext('2d', {alpha: false});
+      page.picture = page.context.createImageData(width, height);
+    }
+    page.picture.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+    page.context.putImageData(page.picture, 0, 0);
+  },
+
+  // A pointer position in the page's client pixels as a picture position, packed as a mouse-move
+  // message carries it; positions over the black bars are clamped to the picture's edge.
+  skypop_picture_point__deps: ['$SkypopPage'],
+  skypop_picture_point: function(clientX, clientY, width, height) {
+    var canvas = SkypopPage.canvas();
+    if (!canvas) return 0;
+    var box = canvas.getBoundingClientRect();
+    var x = box.width > 0 ? Math.floor((clientX - box.left) * width / box.width) : 0;
+    var y = box.height > 0 ? Math.floor((clientY - box.top) * height / box.height) : 0;
+    x = Math.min(Math.max(x, 0), width - 1);
+    y = Math.min(Math.max(y, 0), height - 1);
+    return (x | (y << 16)) >>> 0;
+  },
+
+  skypop_show_message: function(text, caption) {
+    var show = Module['showMessage'];
+    if (show) {
+      show(UTF8ToString(caption), UTF8ToString(text));
+    } else {
+      console.warn(UTF8ToString(caption) + ': ' + UTF8ToString(text));
+    }
+  },
+
+  skypop_clock_ms__deps: ['$SkypopPage'],
+  skypop_clock_ms: function() {
+    return SkypopPage.manualClock() ? Module['skypopManualClock'] : performance.now();
+  },
+
+  // Calls the game's exported pass on every animation frame until it reports the end. A hidden
+  // page gets no animation frames, so a slow timer carries on there: the game must still run a
+  // tick to notice it lost the focus and pause. With the test clock the test calls the pass.
+  skypop_run_frames__deps: ['$SkypopPage'],
+  skypop_run_frames: function() {
+    var page = SkypopPage;
+    page.running = true;
+    if (page.manualClock()) return;
+    // The benchmark's page hands in an array for the main-thread time of every pass.
+    var times = Module['skypopPassTimes'];
+    function frame() {
+      if (!page.running) return;
+      var start = times ? performance.now() : 0;
+      var more = Module['_skypop_page_frame']();
+      if (times) times[Module['skypopPassCount']++ % times.length] = performance.now() - start;
+      if (more) schedule();
+    }
+    function schedule() {
+      if (document.visibilityState === 'hidden') {
+        setTimeout(frame, 100);
+      } else {
+        requestAnimationFrame(frame);
+      }
+    }
+    schedule();
+  },
+
+  skypop_game_ended__deps: ['$SkypopPage'],
+  skypop_game_ended: function() {
+    SkypopPage.running = false;
+    if (Module['onGameEnded']) Module['onGameEnded']();
+  },
+
+});

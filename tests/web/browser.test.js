@@ -1,0 +1,182 @@
+// The browser version against the desktop: one whole scripted game (the desktop golden run's
+// script) played in headless Chromium with real pointer and key events, tick by tick on the test
+// clock, compared with the frames and states the desktop code produces for the same ticks; then
+// Escape, the saved table, and the table still there after a reload.
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const {execFileSync} = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const {launch, openGame, pointAt, root} = require('./browser.js');
+
+const kModeTitle = 1;
+const kModePlaying = 2;
+const kPhaseStart = 1;
+
+// The golden script without its song-end steps: those stand in for the music reaching its end,
+// which a test cannot make the real music player do on cue.
+function loadScript(dir) {
+  const text = fs.readFileSync(path.join(root, 'tests/sim/golden/whole_game.script'), 'utf8');
+  const kept = text.split('\n').filter((line) => !/^\s*\d+\s+songend\b/.test(line));
+  const file = path.join(dir, 'web.script');
+  fs.writeFileSync(file, kept.join('\n'));
+  return file;
+}
+
+// Ticks whose frames and states are compared, and what each shows.
+const checks = {
+  0: 'the title',
+  100: 'START after the click',
+  243: 'the first pop',
+  820: 'paused while the page is hidden',
+  860: 'playing again after Space',
+  3140: 'the name entry',
+  3300: 'the score board',
+  3599: 'the title again',
+};
+const lastTick = 3599;
+
+// The desktop's reference run: frames, state lines, the resolved script and KIPO.INI.
+function reference(dir) {
+  const tool = process.env.SKYPOP_REFERENCE_TOOL ||
+               path.join(root, 'build/tests/web/web_reference_frames');
+  execFileSync(tool, [loadScript(dir), dir, String(lastTick + 1), ...Object.keys(checks)]);
+  const steps = fs.readFileSync(path.join(dir, 'resolved.script'), 'utf8').trim().split('\n')
+                    .map((line) => line.split(' '))
+                    .map(([tick, op, a, b]) => ({tick: +tick, op, a: +a, b: +b}));
+  return {steps, dir};
+}
+
+// One state line of the desktop dump: "<tick> m<mode> p<phase> t.. s<score> ... [PAUSED] ...".
+function parseState(line) {
+  const field = (name) => +line.match(new RegExp(` ${name}(-?\\d+)`))[1];
+  return {mode: field('m'), phase: field('p'), score: field('s'),
+          paused: line.includes(' PAUSED') ? 1 : 0};
+}
+
+const padKeys = {0x01: 'KeyX', 0x02: 'KeyZ', 0x08: 'Space', 0x10: 'ArrowRight',
+                 0x20: 'ArrowLeft', 0x40: 'ArrowDown', 0x80: 'ArrowUp'};
+
+// Hides or shows the page as switching tabs does, through the page's own visibility event.
+async function setHidden(page, hidden) {
+  await page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', {configurable: true, get: () => h});
+    Object.defineProperty(document, 'visibilityState',
+                          {configurable: true, get: () => (h ? 'hidden' : 'visible')});
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+}
+
+async function apply(page, step) {
+  switch (step.op) {
+    case 'move': return pointAt(page, step.a, step.b);
+    case 'down': return page.mouse.down();
+    case 'up': return page.mouse.up();
+    case 'keydown': return page.keyboard.down(padKeys[step.a]);
+    case 'keyup': return page.keyboard.up(padKeys[step.a]);
+    case 'blur': return setHidden(page, true);
+    case 'focus': return setHidden(page, false);
+    default: throw new Error(`no browser input for ${step.op}`);
+  }
+}
+
+// Differing pixels between the canvas and the desktop's frame, with the first one described.
+async function compareFrame(page, file) {
+  const actual = Buffer.from(await page.evaluate(() => window.skypop.pixels()), 'base64');
+  const expected = fs.readFileSync(file);
+  assert.strictEqual(actual.length, expected.length, 'canvas size');
+  let count = 0;
+  let first = '';
+  for (let i = 0; i < expected.length; i += 4) {
+    if (actual.readUInt32BE(i) !== expected.readUInt32BE(i)) {
+      if (count++ === 0) {
+        first = `first at (${(i / 4) % 640}, ${Math.floor(i / 4 / 640)}): ` +
+                `${actual.readUInt32BE(i).toString(16)} != ${expected.readUInt32BE(i).toString(16)}`;
+      }
+    }
+  }
+  return {count, first};
+}
+
+test('the browser plays the desktop game pixel for pixel and keeps its table', async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-'));
+  const env = await launch();
+  try {
+    const {steps} = reference(dir);
+    const page = await openGame(env);
+    let tick = 0;
+    for (const due of [...steps.map((s) => s.tick), ...Object.keys(checks).map(Number)]
+                          .filter((t, i, all) => all.indexOf(t) === i).sort((a, b) => a - b)) {
+      // Run the ticks before this one untouched, then its input, then the tick itself.
+      if (due > tick) await page.evaluate((n) => window.skypop.step(n), due - tick);
+      for (const step of steps.filter((s) => s.tick === due)) await apply(page, step);
+      await page.evaluate(() => window.skypop.step(1));
+      tick = due + 1;
+      if (!(due in checks)) continue;
+      const want = parseState(fs.readFileSync(path.join(dir, `tick_${due}.txt`), 'utf8'));
+      const got = await page.evaluate(() => window.skypop.state());
+      assert.deepStrictEqual({mode: got.mode, phase: got.phase, score: got.score,
+                              paused: got.paused}, want, `state at tick ${due}: ${checks[due]}`);
+      const diff = await compareFrame(page, path.join(dir, `tick_${due}.rgba`));
+      assert.strictEqual(diff.count, 0, `tick ${due} (${checks[due]}): ${diff.first}`);
+    }
+    // What the run must have shown, said outright (the desktop agreeing is checked above).
+    const at = (t) => parseState(fs.readFileSync(path.join(dir, `tick_${t}.txt`), 'utf8'));
+    assert.deepStrictEqual([at(100).mode, at(100).phase], [kModePlaying, kPhaseStart]);
+    assert.ok([100, 90, 80].includes(at(243).score), `first pop scored ${at(243).score}`);
+    assert.deepStrictEqual([at(820).paused, at(860).paused], [1, 0]);
+    assert.strictEqual(at(3599).mode, kModeTitle);
+    assert.deepStrictEqual(page.errors, [], 'console errors');
+
+    // Escape ends the game, saves the table into the browser's storage and offers a new game.
+    const stored = await page.evaluate(() => window.skypop.stored);
+    await page.keyboard.down('Escape');
+    await page.evaluate(() => window.skypop.step(3));
+    await page.keyboard.up('Escape');
+    await page.waitForFunction((n) => window.skypop.stored > n, {timeout: 5000}, stored);
+    assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
+    const table = fs.readFileSync(path.join(dir, 'KIPO.INI'), 'utf8');
+    assert.match(table, /SKY@POP/);
+
+    await page.reload();
+    await page.waitForFunction(() => window.skypop && window.skypop.ready, {timeout: 10000});
+    assert.strictEqual(await page.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
+                       table, 'the table after a reload');
+    assert.deepStrictEqual(page.errors, [], 'console errors after the reload');
+  } finally {
+    await env.close();
+    fs.rmSync(dir, {recursive: true, force: true});
+  }
+});
+
+test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointer, no errors',
+     async () => {
+       const env = await launch();
+       try {
+         const page = await env.browser.newPage();
+         page.errors = [];
+         page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
+         page.on('pageerror', (e) => page.errors.push(String(e)));
+         await page.setViewport({width: 1000, height: 600});
+         await page.goto(env.url);
+         await page.waitForFunction(
+             () => performance.getEntriesByName('skypop-first-frame').length > 0, {timeout: 10000});
+         // The animation frames keep ticking the game: the title comes up from the boot screen.
+         await page.waitForFunction(() => Module._SkypopGameMode() === 1, {timeout: 10000});
+         const look = await page.$eval('#canvas', (c) => {
+           const r = c.getBoundingClientRect();
+           const style = getComputedStyle(c);
+           return {ratio: r.width / r.height, centred: Math.abs(r.left - (innerWidth - r.right)),
+                   cursor: style.cursor, rendering: style.imageRendering,
+                   fitsHeight: r.bottom <= innerHeight};
+         });
+         assert.ok(Math.abs(look.ratio - 4 / 3) < 0.01, `aspect ${look.ratio}`);
+         assert.ok(look.centred < 1 && look.fitsHeight, 'letterboxed in the window');
+         assert.deepStrictEqual([look.cursor, look.rendering], ['none', 'pixelated']);
+         assert.deepStrictEqual(page.errors, []);
+       } finally {
+         await env.close();
+       }
+     });
