@@ -32,7 +32,7 @@ void DrawEntryCursor(WindowHandle window) {
   if (cursor < kGridSymbols) {
     const char symbol[2] = {NameSymbols[cursor], '\0'};
     DrawText(window, column, row, symbol, 2);
-  } else if (cursor == kCursorDelete) {
+  } else {
     DrawText(window, column, row, ";", 3);  // the art font's left arrow: delete
   }
   DrawText(window, column - 1, row - 1, " = ", 3);
