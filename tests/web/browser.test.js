@@ -130,20 +130,22 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     assert.strictEqual(at(3599).mode, kModeTitle);
     assert.deepStrictEqual(page.errors, [], 'console errors');
 
-    // Escape ends the game, saves the table into the browser's storage and offers a new game.
-    const stored = await page.evaluate(() => window.skypop.stored);
-    await page.keyboard.down('Escape');
-    await page.evaluate(() => window.skypop.step(3));
-    await page.keyboard.up('Escape');
-    await page.waitForFunction((n) => window.skypop.stored > n, {timeout: 5000}, stored);
-    assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
+    // The name entry saved the table; once it is in the browser's storage, a reload reads it.
+    await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
     const table = fs.readFileSync(path.join(dir, 'KIPO.INI'), 'utf8');
     assert.match(table, /SKY@POP/);
-
     await page.reload();
     await page.waitForFunction(() => window.skypop && window.skypop.ready, {timeout: 10000});
     assert.strictEqual(await page.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
                        table, 'the table after a reload');
+
+    // Escape ends the game, saving the table again, and the page offers a new game.
+    await page.evaluate(() => window.skypop.step(60));
+    await page.keyboard.down('Escape');
+    await page.evaluate(() => window.skypop.step(3));
+    await page.keyboard.up('Escape');
+    await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
+    assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
     assert.deepStrictEqual(page.errors, [], 'console errors after the reload');
   } finally {
     await env.close();

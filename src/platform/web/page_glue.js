@@ -7,6 +7,7 @@ mergeInto(LibraryManager.library, {
     running: false,     // the frame driver is calling the game
     syncing: false,     // a write to IndexedDB is under way
     syncAgain: false,   // another file was written while it was
+    persistDue: false,  // a sync is scheduled for when the current call into the game returns
     // The folder whose files are kept in IndexedDB between visits.
     folder: '/skypop',
 
@@ -29,14 +30,28 @@ mergeInto(LibraryManager.library, {
       SkypopPage.syncing = true;
       FS.syncfs(false, function(error) {
         SkypopPage.syncing = false;
-        if (error) console.warn('SKYPOP FRENZY: the scores could not be stored: ' + error);
-        if (SkypopPage.syncAgain) {
-          SkypopPage.syncAgain = false;
-          SkypopPage.persist();
+        if (error) {
+          console.error('SKYPOP FRENZY: the scores could not be stored: ' + error);
         } else if (Module['onSkypopStored']) {
           Module['onSkypopStored']();
         }
+        if (SkypopPage.syncAgain) {
+          SkypopPage.syncAgain = false;
+          SkypopPage.persist();
+        }
       });
+    },
+
+    // A file in the folder changed. A save writes a new file and renames it over the old one
+    // within one call into the game, so the sync waits for that call to return: the folder is
+    // then whole, and the sync never looks for a file that was renamed away meanwhile.
+    changed: function() {
+      if (SkypopPage.persistDue) return;
+      SkypopPage.persistDue = true;
+      setTimeout(function() {
+        SkypopPage.persistDue = false;
+        SkypopPage.persist();
+      }, 0);
     },
 
     // Before main: mounts the persistent folder and reads it back from IndexedDB, so the score
@@ -50,16 +65,29 @@ mergeInto(LibraryManager.library, {
       } catch (e) {
         return;  // no IndexedDB (a private window, say): the files live for this visit only
       }
+      var inFolder = function(path) {
+        return typeof path === 'string' && path.indexOf(folder + '/') === 0;
+      };
       var close = FS.close;
       FS.close = function(stream) {
-        var written = stream.path && stream.path.indexOf(folder + '/') === 0 &&
-                      (stream.flags & 3) !== 0;  // opened for writing (O_WRONLY or O_RDWR)
+        // Opened for writing (O_WRONLY or O_RDWR).
+        var written = inFolder(stream.path) && (stream.flags & 3) !== 0;
         close(stream);
-        if (written) SkypopPage.persist();
+        if (written) SkypopPage.changed();
+      };
+      var rename = FS.rename;
+      FS.rename = function(from, to) {
+        rename(from, to);
+        if (inFolder(to)) SkypopPage.changed();
+      };
+      var unlink = FS.unlink;
+      FS.unlink = function(path) {
+        unlink(path);
+        if (inFolder(path)) SkypopPage.changed();
       };
       addRunDependency('skypop-storage');
       FS.syncfs(true, function(error) {
-        if (error) console.warn('SKYPOP FRENZY: the stored scores could not be read: ' + error);
+        if (error) console.error('SKYPOP FRENZY: the stored scores could not be read: ' + error);
         removeRunDependency('skypop-storage');
       });
     },
