@@ -177,6 +177,21 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
          assert.ok(Math.abs(look.ratio - 4 / 3) < 0.01, `aspect ${look.ratio}`);
          assert.ok(look.centred < 1 && look.fitsHeight, 'letterboxed in the window');
          assert.deepStrictEqual([look.cursor, look.rendering], ['none', 'pixelated']);
+         // A pointer moving faster than the frames come must not starve the ticks: each frame
+         // handles every waiting message and still ticks, as the desktop loop does.
+         const ticked = await page.evaluate(() => new Promise((resolve) => {
+           const before = Module._SkypopNextTick();
+           const flood = setInterval(() => {
+             for (let i = 0; i < 8; i++) {
+               window.dispatchEvent(new MouseEvent('mousemove', {clientX: 300 + i, clientY: 200}));
+             }
+           }, 1);
+           setTimeout(() => {
+             clearInterval(flood);
+             resolve((Module._SkypopNextTick() - before) / 16.6);
+           }, 1000);
+         }));
+         assert.ok(ticked >= 10, `only ${ticked} ticks while the pointer moved`);
          assert.deepStrictEqual(page.errors, []);
        } finally {
          await env.close();
