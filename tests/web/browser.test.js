@@ -15,14 +15,12 @@ const kModeTitle = 1;
 const kModePlaying = 2;
 const kPhaseStart = 1;
 
-// The golden script without its song-end steps: those stand in for the music reaching its end,
-// which a test cannot make the real music player do on cue.
-function loadScript(dir) {
+// The golden run's script, one step per line: "<tick> <op> [a] [b]", '#' starts a comment.
+function readScript() {
   const text = fs.readFileSync(path.join(root, 'tests/sim/golden/whole_game.script'), 'utf8');
-  const kept = text.split('\n').filter((line) => !/^\s*\d+\s+songend\b/.test(line));
-  const file = path.join(dir, 'web.script');
-  fs.writeFileSync(file, kept.join('\n'));
-  return file;
+  return text.split('\n').map((line) => line.replace(/#.*/, '').trim()).filter(Boolean)
+      .map((line) => line.split(/\s+/))
+      .map(([tick, op, a, b]) => ({tick: +tick, op, a: Number(a || 0), b: Number(b || 0)}));
 }
 
 // Ticks whose frames and states are compared, and what each shows.
@@ -38,15 +36,20 @@ const checks = {
 };
 const lastTick = 3599;
 
-// The desktop's reference run: frames, state lines, the resolved script and KIPO.INI.
+// The desktop's reference run of the script without its song-end steps (those stand in for the
+// music reaching its end, which a test cannot make the real music player do on cue). Writes the
+// frames, state lines and KIPO.INI into dir; returns the steps with every aim made a move.
 function reference(dir) {
+  const steps = readScript().filter((s) => s.op !== 'songend');
+  const script = path.join(dir, 'web.script');
+  fs.writeFileSync(script, steps.map((s) => `${s.tick} ${s.op} ${s.a} ${s.b}`).join('\n'));
   const tool = process.env.SKYPOP_REFERENCE_TOOL ||
                path.join(root, 'build/tests/web/web_reference_frames');
-  execFileSync(tool, [loadScript(dir), dir, String(lastTick + 1), ...Object.keys(checks)]);
-  const steps = fs.readFileSync(path.join(dir, 'resolved.script'), 'utf8').trim().split('\n')
-                    .map((line) => line.split(' '))
-                    .map(([tick, op, a, b]) => ({tick: +tick, op, a: +a, b: +b}));
-  return {steps, dir};
+  execFileSync(tool, [script, dir, String(lastTick + 1), ...Object.keys(checks)]);
+  const aims = new Map(fs.readFileSync(path.join(dir, 'aims.txt'), 'utf8').trim().split('\n')
+                           .map((line) => line.split(' ').map(Number))
+                           .map(([tick, x, y]) => [tick, {tick, op: 'move', a: x, b: y}]));
+  return steps.map((s) => (s.op === 'aim' ? aims.get(s.tick) : s));
 }
 
 // One state line of the desktop dump: "<tick> m<mode> p<phase> t.. s<score> ... [PAUSED] ...".
@@ -104,7 +107,7 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-'));
   const env = await launch();
   try {
-    const {steps} = reference(dir);
+    const steps = reference(dir);
     const page = await openGame(env);
     let tick = 0;
     for (const due of [...steps.map((s) => s.tick), ...Object.keys(checks).map(Number)]
