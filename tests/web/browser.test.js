@@ -14,6 +14,7 @@ const {launch, openGame, pointAt, root} = require('./browser.js');
 const kModeTitle = 1;
 const kModePlaying = 2;
 const kPhaseStart = 1;
+const kPhaseWave = 3;
 
 // The golden run's script, one step per line: "<tick> <op> [a] [b]", '#' starts a comment.
 function readScript() {
@@ -195,6 +196,22 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
            }, 1000);
          }));
          assert.ok(ticked >= 10, `only ${ticked} ticks while the pointer moved`);
+
+         // Another tab in front hides the page: the running wave pauses, and Space resumes it.
+         await pointAt(page, 240, 240);
+         await page.mouse.down();
+         await new Promise((r) => setTimeout(r, 100));
+         await page.mouse.up();
+         await page.waitForFunction((wave) => Module._SkypopPlayPhase() === wave, {timeout: 10000},
+                                     kPhaseWave);
+         const other = await env.browser.newPage();
+         await other.bringToFront();
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 1, {timeout: 5000});
+         await page.bringToFront();
+         await page.keyboard.down('Space');
+         await new Promise((r) => setTimeout(r, 100));
+         await page.keyboard.up('Space');
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
          assert.deepStrictEqual(page.errors, []);
        } finally {
          await env.close();

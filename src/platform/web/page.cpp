@@ -27,7 +27,8 @@ void RunOnPageFrames(PageFrame frame) {
 }
 
 const char* PersistentFolder() {
-  // Without IndexedDB the folder is still there, in memory, for this visit.
+  // The folder page_glue.js mounts on IndexedDB before main; without IndexedDB it is still
+  // there, in memory, for this visit.
   return "/skypop";
 }
 

@@ -4,11 +4,12 @@ mergeInto(LibraryManager.library, {
   $SkypopPage: {
     picture: null,      // the ImageData the frames are copied into, made once
     context: null,      // the canvas's 2D context
+    pixels: null,       // the heap's view of the frame's RGBA, kept while the heap stays
     running: false,     // the frame driver is calling the game
     syncing: false,     // a write to IndexedDB is under way
     syncAgain: false,   // another file was written while it was
     persistDue: false,  // a sync is scheduled for when the current call into the game returns
-    // The folder whose files are kept in IndexedDB between visits.
+    // The folder whose files are kept in IndexedDB between visits (PersistentFolder in page.cpp).
     folder: '/skypop',
 
     canvas: function() {
@@ -55,8 +56,9 @@ mergeInto(LibraryManager.library, {
     },
 
     // Before main: mounts the persistent folder and reads it back from IndexedDB, so the score
-    // table the game loads is the one the last visit saved. Every file closed after writing
-    // under it starts a sync, which is how a saved table survives a reload or a closed tab.
+    // table the game loads is the one the last visit saved. Every file written, renamed or
+    // deleted under it schedules a sync, which is how a saved table survives a reload or a
+    // closed tab.
     mountStorage: function() {
       var folder = SkypopPage.folder;
       FS.mkdir(folder);
@@ -93,7 +95,7 @@ mergeInto(LibraryManager.library, {
     },
   },
   $SkypopPage__deps: ['$FS', '$IDBFS'],
-  $SkypopPage__postset: 'addOnPreRun(SkypopPage.mountStorage); Module["skypopPage"] = SkypopPage;',
+  $SkypopPage__postset: 'addOnPreRun(SkypopPage.mountStorage);',
 
   skypop_page_visible: function() {
     return document.visibilityState === 'hidden' ? 0 : 1;
@@ -119,7 +121,10 @@ mergeInto(LibraryManager.library, {
       page.context = canvas.getContext('2d', {alpha: false});
       page.picture = page.context.createImageData(width, height);
     }
-    page.picture.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+    if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== rgba) {
+      page.pixels = HEAPU8.subarray(rgba, rgba + width * height * 4);
+    }
+    page.picture.data.set(page.pixels);
     page.context.putImageData(page.picture, 0, 0);
   },
 
@@ -151,16 +156,19 @@ mergeInto(LibraryManager.library, {
     return SkypopPage.manualClock() ? Module['skypopManualClock'] : performance.now();
   },
 
-  // Calls the game's exported pass on every animation frame until it reports the end. A hidden
-  // page gets no animation frames, so a slow timer carries on there: the game must still run a
-  // tick to notice it lost the focus and pause. With the test clock the test calls the pass.
+  // Calls the game's passes on every animation frame until it reports the end. A hidden page
+  // gets no animation frames, so a slow timer carries on there: the game must still run a tick to
+  // notice it lost the focus and pause. Each change of visibility re-schedules the next call on
+  // the right one of the two (a frame asked for just before the page was hidden would only come
+  // once it shows again). With the test clock the test calls the passes.
   skypop_run_frames__deps: ['$SkypopPage'],
   skypop_run_frames: function() {
     var page = SkypopPage;
     page.running = true;
     if (page.manualClock()) return;
-    // The benchmark's page hands in an array for the main-thread time of every pass.
+    // The benchmark's page hands in an array for the main-thread time of every frame's passes.
     var times = Module['skypopPassTimes'];
+    var latest = 0;  // only the most recently scheduled call runs
     function frame() {
       if (!page.running) return;
       var start = times ? performance.now() : 0;
@@ -169,12 +177,19 @@ mergeInto(LibraryManager.library, {
       if (more) schedule();
     }
     function schedule() {
+      var mine = ++latest;
+      var call = function() {
+        if (mine === latest) frame();
+      };
       if (document.visibilityState === 'hidden') {
-        setTimeout(frame, 100);
+        setTimeout(call, 100);
       } else {
-        requestAnimationFrame(frame);
+        requestAnimationFrame(call);
       }
     }
+    document.addEventListener('visibilitychange', function() {
+      if (page.running) schedule();
+    });
     schedule();
   },
 
