@@ -198,6 +198,8 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
          assert.ok(ticked >= 10, `only ${ticked} ticks while the pointer moved`);
 
          // Another tab in front hides the page: the running wave pauses, and Space resumes it.
+         // (A hidden page has no animation frames to poll on: the waits there poll on a timer.)
+         const hiddenWait = {timeout: 5000, polling: 100};
          await pointAt(page, 240, 240);
          await page.mouse.down();
          await new Promise((r) => setTimeout(r, 100));
@@ -206,11 +208,24 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
                                      kPhaseWave);
          const other = await env.browser.newPage();
          await other.bringToFront();
-         await page.waitForFunction(() => Module._SkypopGamePaused() === 1, {timeout: 5000});
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 1, hiddenWait);
          await page.bringToFront();
          await page.keyboard.down('Space');
          await new Promise((r) => setTimeout(r, 100));
          await page.keyboard.up('Space');
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
+
+         // Once more, resumed with Start on the first gamepad this time (a stand-in gamepad in
+         // the Gamepad API's standard mapping: Start is button 9).
+         await other.bringToFront();
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 1, hiddenWait);
+         await page.bringToFront();
+         await page.evaluate(() => {
+           const buttons = Array.from({length: 17}, (_, i) => ({pressed: i === 9, value: +(i === 9)}));
+           const pad = {axes: [0, 0, 0, 0], buttons, connected: true, index: 0, id: 'stand-in',
+                        mapping: 'standard', timestamp: performance.now()};
+           Object.defineProperty(navigator, 'getGamepads', {configurable: true, value: () => [pad]});
+         });
          await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
          assert.deepStrictEqual(page.errors, []);
        } finally {
