@@ -1,19 +1,18 @@
-// The five-row high-score table, its text file KIPO.INI in the working directory, and the number
-// formatter used for every displayed score.
+// The five-row high-score table, its text file KIPO.INI (in the folder the start-up chose), and
+// the number formatter used for every displayed score.
 //
 // The file is five lines of "%d %s\n": the score, a blank, and the ten-character name with every
 // blank written as '@'. Files written by earlier versions of the game load unchanged.
 #include "scores/high_scores.h"
 
-#include <unistd.h>  // fsync: the new table must be on disk before it replaces the old one
-
 #include <cctype>
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "game/game_flow.h"
+#include "platform/user_file.h"
 
 namespace {
 constexpr char kScoreFile[] = "KIPO.INI";
@@ -33,103 +32,214 @@ HighScoreEntry highScores[kHighScoreRows] = {
 
 namespace {
 // Saving is allowed only once the stored table has been read (or found missing) or the table
-// has changed in this run: a start-up that fails before the load must not replace the player's
-// file with the built-in defaults.
+// has gained a row in this run: a start-up that fails before the load must not replace the
+// player's file with the built-in defaults.
 bool tableTrusted = false;
+// Rows that this run added and that no save has written yet. A save merges exactly these into
+// the file as it is on disk then, so two games sharing one file both keep their new rows.
+bool rowUnsaved[kHighScoreRows] = {};
 
 // Chosen once at start-up, before the first load.
 std::string scoreFile = kScoreFile;
-std::string scoreTempFile = std::string(kScoreFile) + ".tmp";
 std::string importFile;
+
+// Five short lines; anything longer is not a table this game wrote, and is read only this far.
+constexpr size_t kReadLimit = 64 * 1024;
+
+bool IsBlank(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Reads "%d" as fscanf would, but a value beyond the 32-bit range is held at its end instead of
+// wrapping into some other score. False, with nothing consumed past the sign, at a non-number.
+bool ReadScore(const std::string& text, size_t* at, int32_t* score, bool* clamped) {
+  size_t i = *at;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) {
+    *at = i;
+    return false;
+  }
+  constexpr int64_t kLimit = int64_t{INT32_MAX} + 1;
+  int64_t value = 0;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) {
+      value = kLimit;
+      *clamped = true;
+    }
+  }
+  if (!negative && value > INT32_MAX) {
+    value = INT32_MAX;
+    *clamped = true;
+  }
+  *score = static_cast<int32_t>(negative ? -value : value);
+  *at = i;
+  return true;
+}
 
 // Reads one blank-delimited word into the row's name, as "%s" would, but keeps only the first ten
 // characters and drops the rest of an over-long word so it cannot reach past the row. A word
 // shorter than ten ends at a zero byte, and the board then draws only that many characters.
-// Returns false at the end of the file, leaving the name as it was.
-bool ReadNameWord(FILE* file, char* name) {
-  int c = std::fgetc(file);
-  while (c != EOF && std::isspace(c)) c = std::fgetc(file);
-  if (c == EOF) return false;
+// False at the end of the text, leaving the name as it was.
+bool ReadNameWord(const std::string& text, size_t* at, char* name, bool* cut) {
+  size_t i = *at;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  if (i >= text.size()) {
+    *at = i;
+    return false;
+  }
   char word[kNameLength + 1] = {};
   int length = 0;
-  while (c != EOF && !std::isspace(c)) {
-    if (length < kNameLength) word[length++] = static_cast<char>(c);
-    c = std::fgetc(file);
+  for (; i < text.size() && !IsBlank(text[i]); ++i) {
+    if (length < kNameLength) {
+      word[length++] = text[i] == '@' ? ' ' : text[i];
+    } else {
+      *cut = true;
+    }
   }
-  if (c != EOF) std::ungetc(c, file);
   std::memcpy(name, word, sizeof(word));
-  for (int i = 0; i < kNameLength; ++i) {
-    if (name[i] == '@') name[i] = ' ';
-  }
+  *at = i;
   return true;
 }
 
-// Writes the whole table to an open file; false when any write fails.
-bool WriteTable(FILE* file) {
-  for (const HighScoreEntry& row : highScores) {
-    char name[kNameLength + 1];
-    std::memcpy(name, row.name, kNameLength);
-    name[kNameLength] = '\0';
-    for (char& c : name) {
-      if (c == ' ') c = '@';
-    }
-    if (std::fprintf(file, "%d %s\n", static_cast<int>(row.score), name) < 0) return false;
+// Reads the file's text into the table. A token that is not a number stops its row and, since
+// nothing reads past it, every row after it: those keep their previous contents. True when the
+// table holds everything the text said (a short file is fine), so that a save loses nothing.
+bool ParseTable(const std::string& text, HighScoreEntry* table) {
+  size_t at = 0;
+  bool changed = false;
+  for (int row = 0; row < kHighScoreRows; ++row) {
+    if (!ReadScore(text, &at, &table[row].score, &changed)) break;
+    if (!ReadNameWord(text, &at, table[row].name, &changed)) break;
   }
-  return true;
+  while (at < text.size() && IsBlank(text[at])) ++at;
+  return !changed && at == text.size();
+}
+
+// "%d %s\n" a row. Every blank, and every byte a reader would take for a blank or that no font
+// draws, is written as '@', and an empty name as ten of them: what is saved always reads back as
+// the same table. A name that ends early (a short word from a hand-made file) stays short.
+std::string FormatTable(const HighScoreEntry* table) {
+  std::string text;
+  for (int row = 0; row < kHighScoreRows; ++row) {
+    char line[32];
+    std::snprintf(line, sizeof(line), "%d ", static_cast<int>(table[row].score));
+    text += line;
+    int length = 0;
+    while (length < kNameLength && table[row].name[length] != '\0') ++length;
+    if (length == 0) text.append(kNameLength, '@');
+    for (int i = 0; i < length; ++i) {
+      const unsigned char c = static_cast<unsigned char>(table[row].name[i]);
+      text += (c <= ' ' || c == 0x7f) ? '@' : static_cast<char>(c);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+// Puts this run's unsaved rows into a table read back from the file, each where RankScore would
+// have put it: below every row with an equal or higher score.
+void MergeUnsavedRows(HighScoreEntry* table) {
+  for (int row = 0; row < kHighScoreRows; ++row) {
+    if (!rowUnsaved[row]) continue;
+    int i = 0;
+    while (i < kHighScoreRows && table[i].score >= highScores[row].score) ++i;
+    if (i == kHighScoreRows) continue;
+    for (int below = kHighScoreRows - 1; below > i; --below) table[below] = table[below - 1];
+    table[i] = highScores[row];
+  }
+}
+
+// One line on standard error: the file, what went wrong, and what the game did about it.
+void Report(const platform::UserFile& file, const char* outcome) {
+  std::fprintf(stderr, "skypop: %s: %s; %s\n", file.path().c_str(), file.problem().c_str(),
+               outcome);
 }
 }  // namespace
 
 void ResetHighScores() {
   std::memcpy(highScores, kDefaultTable, sizeof(highScores));
   tableTrusted = false;
+  std::memset(rowUnsaved, 0, sizeof(rowUnsaved));
   SetScoreFiles(nullptr, nullptr);
 }
 
 void SetScoreFiles(const char* path, const char* importPath) {
   scoreFile = path != nullptr ? path : kScoreFile;
-  scoreTempFile = scoreFile + ".tmp";
   importFile = importPath != nullptr ? importPath : "";
 }
 
 void LoadScores() {
-  FILE* file = std::fopen(scoreFile.c_str(), "r");
-  if (file == nullptr && errno == ENOENT && !importFile.empty()) {
+  platform::UserFile file(scoreFile.c_str());
+  std::string text;
+  bool truncated = false;
+  platform::UserFileRead read = file.Read(&text, kReadLimit, &truncated);
+  if (read == platform::UserFileRead::kMissing && !importFile.empty()) {
     // No table of our own yet: take the older game's, which the next save copies to our file.
-    file = std::fopen(importFile.c_str(), "r");
-    if (file == nullptr) errno = ENOENT;
+    platform::UserFile older(importFile.c_str());
+    if (older.Read(&text, kReadLimit, &truncated) == platform::UserFileRead::kRead) {
+      read = platform::UserFileRead::kRead;
+    }
   }
-  if (file == nullptr) {
-    // No file yet is the normal first run; a file that exists but cannot be read is not, and
-    // must not be replaced by the defaults at shutdown.
-    if (errno == ENOENT) tableTrusted = true;
+  if (read == platform::UserFileRead::kUnreadable) {
+    // Not the normal first run: this file holds somebody's scores, so it is never replaced.
+    Report(file, "its high scores are not loaded, and it will not be replaced");
     return;
   }
   tableTrusted = true;
-  for (HighScoreEntry& row : highScores) {
-    int value = 0;
-    // A token that is not a number stops this row and, since nothing reads past it, every row
-    // after it: those keep their previous contents.
-    if (std::fscanf(file, "%d", &value) != 1) break;
-    row.score = value;
-    if (!ReadNameWord(file, row.name)) break;
-  }
+  if (read == platform::UserFileRead::kMissing) return;
+  ParseTable(text, highScores);
   game.hiScore = highScores[0].score;
-  std::fclose(file);
 }
 
 void SaveScores() {
-  if (!tableTrusted) return;
-  // The new table goes to a file beside the old one and replaces it only once it is complete
-  // and on disk, so a crash or a full disk never leaves a truncated table behind.
-  FILE* file = std::fopen(scoreTempFile.c_str(), "w");
-  if (file == nullptr) return;
-  bool ok = WriteTable(file);
-  ok = (std::fflush(file) == 0) && ok;
-  ok = ok && fsync(fileno(file)) == 0;
-  ok = (std::fclose(file) == 0) && ok;
-  if (!ok || std::rename(scoreTempFile.c_str(), scoreFile.c_str()) != 0) {
-    std::remove(scoreTempFile.c_str());
+  bool anyUnsaved = false;
+  for (bool unsaved : rowUnsaved) anyUnsaved = anyUnsaved || unsaved;
+  if (!tableTrusted && !anyUnsaved) return;
+
+  // Under the lock the file is read again, so that rows another game saved since our load stay.
+  platform::UserFile file(scoreFile.c_str());
+  if (!file.Lock()) {
+    Report(file, "high scores not saved");
+    return;
   }
+  HighScoreEntry table[kHighScoreRows];
+  std::string text;
+  bool truncated = false;
+  switch (file.Read(&text, kReadLimit, &truncated)) {
+    case platform::UserFileRead::kUnreadable:
+      Report(file, "high scores not saved over it");
+      return;
+    case platform::UserFileRead::kMissing:
+      std::memcpy(table, highScores, sizeof(table));
+      break;
+    case platform::UserFileRead::kRead:
+      std::memcpy(table, kDefaultTable, sizeof(table));
+      if (!ParseTable(text, table) || truncated) {
+        // Rows after a damaged one would be lost by the rewrite: keep the file for the player.
+        if (!file.KeepCopy(".bad")) {
+          Report(file, "no copy of the damaged file could be kept, so no high scores are saved");
+          return;
+        }
+        std::fprintf(stderr, "skypop: %s did not read completely; a copy is kept as %s.bad\n",
+                     file.path().c_str(), file.path().c_str());
+      }
+      MergeUnsavedRows(table);
+      break;
+  }
+  if (!file.Replace(FormatTable(table))) {
+    // The table stays in memory with its rows still unsaved, so the save at quit tries again.
+    Report(file, "high scores not saved");
+    return;
+  }
+  if (file.replacedInPlace()) {
+    std::fprintf(stderr,
+                 "skypop: %s: its folder takes no new files, so it was rewritten in place\n",
+                 file.path().c_str());
+  }
+  std::memset(rowUnsaved, 0, sizeof(rowUnsaved));
 }
 
 int RankScore() {
@@ -138,9 +248,10 @@ int RankScore() {
   while (i < kHighScoreRows && highScores[i].score >= game.score) ++i;
   if (i == kHighScoreRows) return 0;
   for (int row = kHighScoreRows - 1; row > i; --row) highScores[row] = highScores[row - 1];
+  for (int row = kHighScoreRows - 1; row > i; --row) rowUnsaved[row] = rowUnsaved[row - 1];
   highScores[i].score = game.score;
   std::memcpy(highScores[i].name, "          ", kNameLength + 1);
-  tableTrusted = true;
+  rowUnsaved[i] = true;
   return i + 1;
 }
 

@@ -1,13 +1,18 @@
 #include "scores/high_scores.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -25,6 +30,23 @@ std::string ReadFile(const char* path) {
 
 void WriteFile(const char* path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
+}
+
+// What `run` writes on standard error, through a pipe (lines this short never fill it).
+std::string StderrOf(void (*run)()) {
+  int ends[2];
+  if (pipe(ends) != 0) return "no pipe";
+  const int saved = dup(2);
+  dup2(ends[1], 2);
+  run();
+  dup2(saved, 2);
+  close(saved);
+  close(ends[1]);
+  std::string text;
+  char block[256];
+  for (ssize_t n; (n = read(ends[0], block, sizeof(block))) > 0;) text.append(block, n);
+  close(ends[0]);
+  return text;
 }
 
 const char kDefaultFile[] =
@@ -131,7 +153,7 @@ TEST_F(HighScoresTest, NothingIsSavedBeforeTheTableWasLoadedOrChanged) {
 }
 
 TEST_F(HighScoresTest, AFailedWriteLeavesTheOldFileIntact) {
-  const std::string old = "8888 OLD@TABLE@@\n";
+  const std::string old = "8888 OLD@TABLE@\n";
   WriteFile("KIPO.INI", old);
   LoadScores();
   game.score = 9999;
@@ -150,14 +172,176 @@ TEST_F(HighScoresTest, AFailedWriteLeavesTheOldFileIntact) {
   rlimit small = saved;
   small.rlim_cur = 20;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  SaveScores();
+  const std::string said = StderrOf(SaveScores);  // a pipe: the file size limit does not apply
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(ReadFile("KIPO.INI"), old);
   EXPECT_FALSE(std::filesystem::exists("KIPO.INI.tmp"));
+  EXPECT_NE(said.find("KIPO.INI: cannot write it: File too large; high scores not saved\n"),
+            std::string::npos)
+      << said;
 
   SaveScores();
   EXPECT_EQ(ReadFile("KIPO.INI").substr(0, 10), "9999 @@@@@");
+}
+
+// Loads, ranks 9999 and saves, as a game that makes the table would; returns what it said.
+std::string PlayAGameThatRanks() {
+  return StderrOf([] {
+    LoadScores();
+    game.score = 9999;
+    RankScore();
+    SaveScores();
+  });
+}
+
+// Runs `check` in a child process without root's powers, as a player runs the game (CI runs as
+// root, who may write any file); its exit status is the number of failed expectations.
+int AsAPlayer(const std::function<int()>& check) {
+  std::filesystem::permissions(std::filesystem::current_path(), std::filesystem::perms::all);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+      _exit(100);
+    }
+    _exit(check());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+TEST_F(HighScoresTest, FilesThatMayNotBeReplacedAreLeftAndReported) {
+  const std::string old = "8888 OLD@TABLE@\n";
+  struct Case {
+    const char* name;
+    mode_t fileMode;
+    mode_t folderMode;
+    bool replaced;
+    const char* said;
+  };
+  const Case cases[] = {
+      {"read-only file", 0444, 0755, false, "the file is read-only; high scores not saved"},
+      {"unreadable file", 0000, 0755, false, "cannot read it: Permission denied"},
+      // The original game's way: rewritten in place when the folder takes no new files.
+      {"read-only folder", 0644, 0555, true, "its folder takes no new files"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int failed = AsAPlayer([&] {
+      std::filesystem::create_directory("scores");
+      WriteFile("scores/KIPO.INI", old);
+      chmod("scores/KIPO.INI", c.fileMode);
+      chmod("scores", c.folderMode);
+      SetScoreFiles("scores/KIPO.INI", nullptr);
+      const std::string said = PlayAGameThatRanks();
+      chmod("scores", 0755);
+      chmod("scores/KIPO.INI", 0644);
+      const bool replaced = ReadFile("scores/KIPO.INI").rfind("9999 ", 0) == 0;
+      return (replaced != c.replaced) + (said.find(c.said) == std::string::npos) +
+             !std::filesystem::exists("scores/KIPO.INI");
+    });
+    EXPECT_EQ(failed, 0);
+    std::filesystem::remove_all("scores");
+  }
+
+  // Something that is not a file must neither block the start nor be replaced.
+  ASSERT_EQ(mkfifo("KIPO.INI", 0644), 0);
+  EXPECT_NE(PlayAGameThatRanks().find("not a regular file"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_fifo("KIPO.INI"));
+}
+
+TEST_F(HighScoresTest, LinksAreKeptAndNeverWrittenThrough) {
+  // A link as the score file stays a link; its target is replaced and keeps its mode.
+  std::filesystem::create_directory("store");
+  WriteFile("store/real.ini", "100 A\n");
+  chmod("store/real.ini", 0640);
+  std::filesystem::create_symlink("store/real.ini", "KIPO.INI");
+  // A leftover temporary file that links elsewhere is removed, not written into.
+  WriteFile("store/victim", "precious");
+  std::filesystem::create_symlink("../store/victim", "store/real.ini.tmp");
+  PlayAGameThatRanks();
+  EXPECT_TRUE(std::filesystem::is_symlink("KIPO.INI"));
+  EXPECT_EQ(ReadFile("store/real.ini").substr(0, 8), "9999 @@@");
+  EXPECT_EQ(std::filesystem::status("store/real.ini").permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+  EXPECT_EQ(ReadFile("store/victim"), "precious");
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("store/real.ini.tmp")));
+}
+
+TEST_F(HighScoresTest, WhatIsSavedReadsBackAsTheSameTable) {
+  struct Case {
+    const char name[11];
+    const char* loaded;
+  };
+  const Case cases[] = {
+      {"", "          "},            // empty: ten blanks, not a missing word
+      {"\0BC", "          "},        // a name that starts with a zero byte is empty
+      {"A\tB\nC", "A B C"},          // bytes a reader takes for blanks
+      {"AB CD     ", "AB CD     "},  // inner blanks
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.loaded);
+    std::filesystem::remove("KIPO.INI");
+    ResetHighScores();
+    LoadScores();
+    game.score = 2200;
+    ASSERT_EQ(RankScore(), 3);
+    std::memcpy(highScores[2].name, c.name, 10);
+    SaveScores();
+    ResetHighScores();
+    LoadScores();
+    EXPECT_STREQ(highScores[2].name, c.loaded);
+    EXPECT_EQ(highScores[3].score, 2000);  // no row shifted
+    EXPECT_STREQ(highScores[4].name, "NORVE.    ");
+  }
+  // Scores beyond 32 bits are held at the range's ends instead of wrapping.
+  WriteFile("KIPO.INI", "99999999999 A\n-99999999999 B\n");
+  LoadScores();
+  EXPECT_EQ(highScores[0].score, INT32_MAX);
+  EXPECT_EQ(highScores[1].score, INT32_MIN);
+}
+
+TEST_F(HighScoresTest, ADamagedFileIsKeptAsBadBeforeItIsReplaced) {
+  const std::string damaged = "9000 AAA\nabc BBB\n7000 CCC\n";
+  WriteFile("KIPO.INI", damaged);
+  const std::string said = PlayAGameThatRanks();
+  EXPECT_EQ(ReadFile("KIPO.INI.bad"), damaged);
+  EXPECT_NE(said.find("a copy is kept as KIPO.INI.bad"), std::string::npos) << said;
+  EXPECT_EQ(ReadFile("KIPO.INI").substr(0, 18), "9999 @@@@@@@@@@\n90");
+  // A whole table needs no copy.
+  std::filesystem::remove("KIPO.INI.bad");
+  ResetHighScores();
+  PlayAGameThatRanks();
+  EXPECT_FALSE(std::filesystem::exists("KIPO.INI.bad"));
+}
+
+TEST_F(HighScoresTest, TwoGamesSharingTheFileKeepEachOthersRows) {
+  LoadScores();  // both games start from the default table
+  // The other game saves its 5000 while this one plays.
+  WriteFile("KIPO.INI",
+            "5000 OTHER@@@@@\n3000 NORVE.@@@@\n2500 NORVE.@@@@\n2000 NORVE.@@@@\n"
+            "1500 NORVE.@@@@\n");
+  game.score = 2600;
+  ASSERT_EQ(RankScore(), 2);
+  std::memcpy(highScores[1].name, "MINE      ", 10);
+  SaveScores();
+  SaveScores();  // the save at quit adds nothing twice
+  EXPECT_EQ(ReadFile("KIPO.INI"),
+            "5000 OTHER@@@@@\n3000 NORVE.@@@@\n2600 MINE@@@@@@\n2500 NORVE.@@@@\n"
+            "2000 NORVE.@@@@\n");
+}
+
+TEST_F(HighScoresTest, TheFolderIsMadeAndAnOlderTableImported) {
+  WriteFile("KIPO.INI", "7000 OLD@ONE@@@\n");
+  SetScoreFiles("data/skypop/KIPO.INI", "KIPO.INI");
+  LoadScores();
+  EXPECT_EQ(highScores[0].score, 7000);
+  SaveScores();
+  EXPECT_EQ(ReadFile("data/skypop/KIPO.INI").substr(0, 16), "7000 OLD@ONE@@@\n");
+  EXPECT_EQ(ReadFile("KIPO.INI"), "7000 OLD@ONE@@@\n");  // the old file is left as it was
 }
 
 TEST(FormatNumberTest, RightAlignsInABlankField) {
