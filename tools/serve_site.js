@@ -21,8 +21,15 @@ const types = {
 function serve(root, port, onListening) {
   const base = path.resolve(root);
   const server = http.createServer((request, response) => {
-    const url = new URL(request.url, 'http://127.0.0.1');
-    let file = path.normalize(path.join(base, decodeURIComponent(url.pathname)));
+    let file;
+    let url;
+    try {
+      url = new URL(request.url, 'http://127.0.0.1');
+      file = path.normalize(path.join(base, decodeURIComponent(url.pathname)));
+    } catch (e) {
+      response.writeHead(400).end();  // a malformed address, such as a broken %-escape
+      return;
+    }
     // Nothing outside the site folder is ever served.
     if (file !== base && !file.startsWith(base + path.sep)) {
       response.writeHead(403).end();

@@ -56,8 +56,10 @@ async function popDelay(page) {
     });
     const delays = [];
     let tick = click + 21;  // the next tick to run
+    // Each press is timed here and released once heard, whenever the script would release it.
+    const aims = steps.filter((s) => s.op === 'move');
     for (const press of steps.filter((s) => s.op === 'down' && s.tick >= tick)) {
-      await play(page, steps, tick, press.tick - 1);
+      await play(page, aims, tick, press.tick - 1);
       await peakSince(page, 250);  // any earlier pop has faded
       await page.mouse.down();
       tick = press.tick;
@@ -69,6 +71,7 @@ async function popDelay(page) {
           break;
         }
       }
+      await page.mouse.up();
     }
     const costs = (await page.evaluate(() => window.skypop.audio.costs)).sort((a, b) => a - b);
     delays.sort((a, b) => a - b);

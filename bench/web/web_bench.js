@@ -70,7 +70,8 @@ async function passTimes(env) {
                 ` worst ${loads[loads.length - 1].toFixed(1)} ms of ${kLoads} loads (target 1000 ms)`);
     const {times, mode} = await passTimes(env);
     times.sort((a, b) => a - b);
-    console.log(`frame pass (main thread), ${times.length} passes over ${waveSeconds} s of a wave` +
+    console.log(`passes of one animation frame (main thread), ${times.length} frames over` +
+                ` ${waveSeconds} s of a wave` +
                 ` (game mode ${mode}): median ${quantile(times, 0.5).toFixed(3)} ms,` +
                 ` p99 ${quantile(times, 0.99).toFixed(3)} ms, max ${times[times.length - 1].toFixed(3)} ms`);
   } finally {

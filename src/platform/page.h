@@ -7,9 +7,10 @@ namespace platform {
 // One pass of the game's loop; false once the game has ended.
 using PageFrame = bool (*)();
 
-// Calls frame on every animation frame of the page (and, while the page is hidden, on a slow
-// timer, so that the game still sees it lose the focus) until frame returns false; then tells the
-// page the game has ended. Returns at once: the page keeps calling.
+// On every animation frame of the page (and, while the page is hidden, on a slow timer, so that
+// the game still sees it lose the focus) calls frame back to back until the loop would wait, as
+// the desktop loop runs; once frame returns false, tells the page the game has ended. Returns at
+// once: the page keeps calling.
 void RunOnPageFrames(PageFrame frame);
 // The folder whose files outlive the page: every file written there is kept in the browser's
 // storage and is back on the next visit.

@@ -14,15 +14,14 @@ const {launch, openGame, pointAt, root} = require('./browser.js');
 const kModeTitle = 1;
 const kModePlaying = 2;
 const kPhaseStart = 1;
+const kPhaseWave = 3;
 
-// The golden script without its song-end steps: those stand in for the music reaching its end,
-// which a test cannot make the real music player do on cue.
-function loadScript(dir) {
+// The golden run's script, one step per line: "<tick> <op> [a] [b]", '#' starts a comment.
+function readScript() {
   const text = fs.readFileSync(path.join(root, 'tests/sim/golden/whole_game.script'), 'utf8');
-  const kept = text.split('\n').filter((line) => !/^\s*\d+\s+songend\b/.test(line));
-  const file = path.join(dir, 'web.script');
-  fs.writeFileSync(file, kept.join('\n'));
-  return file;
+  return text.split('\n').map((line) => line.replace(/#.*/, '').trim()).filter(Boolean)
+      .map((line) => line.split(/\s+/))
+      .map(([tick, op, a, b]) => ({tick: +tick, op, a: Number(a || 0), b: Number(b || 0)}));
 }
 
 // Ticks whose frames and states are compared, and what each shows.
@@ -38,15 +37,20 @@ const checks = {
 };
 const lastTick = 3599;
 
-// The desktop's reference run: frames, state lines, the resolved script and KIPO.INI.
+// The desktop's reference run of the script without its song-end steps (those stand in for the
+// music reaching its end, which a test cannot make the real music player do on cue). Writes the
+// frames, state lines and KIPO.INI into dir; returns the steps with every aim made a move.
 function reference(dir) {
+  const steps = readScript().filter((s) => s.op !== 'songend');
+  const script = path.join(dir, 'web.script');
+  fs.writeFileSync(script, steps.map((s) => `${s.tick} ${s.op} ${s.a} ${s.b}`).join('\n'));
   const tool = process.env.SKYPOP_REFERENCE_TOOL ||
                path.join(root, 'build/tests/web/web_reference_frames');
-  execFileSync(tool, [loadScript(dir), dir, String(lastTick + 1), ...Object.keys(checks)]);
-  const steps = fs.readFileSync(path.join(dir, 'resolved.script'), 'utf8').trim().split('\n')
-                    .map((line) => line.split(' '))
-                    .map(([tick, op, a, b]) => ({tick: +tick, op, a: +a, b: +b}));
-  return {steps, dir};
+  execFileSync(tool, [script, dir, String(lastTick + 1), ...Object.keys(checks)]);
+  const aims = new Map(fs.readFileSync(path.join(dir, 'aims.txt'), 'utf8').trim().split('\n')
+                           .map((line) => line.split(' ').map(Number))
+                           .map(([tick, x, y]) => [tick, {tick, op: 'move', a: x, b: y}]));
+  return steps.map((s) => (s.op === 'aim' ? aims.get(s.tick) : s));
 }
 
 // One state line of the desktop dump: "<tick> m<mode> p<phase> t.. s<score> ... [PAUSED] ...".
@@ -104,7 +108,7 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-'));
   const env = await launch();
   try {
-    const {steps} = reference(dir);
+    const steps = reference(dir);
     const page = await openGame(env);
     let tick = 0;
     for (const due of [...steps.map((s) => s.tick), ...Object.keys(checks).map(Number)]
@@ -130,20 +134,22 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     assert.strictEqual(at(3599).mode, kModeTitle);
     assert.deepStrictEqual(page.errors, [], 'console errors');
 
-    // Escape ends the game, saves the table into the browser's storage and offers a new game.
-    const stored = await page.evaluate(() => window.skypop.stored);
-    await page.keyboard.down('Escape');
-    await page.evaluate(() => window.skypop.step(3));
-    await page.keyboard.up('Escape');
-    await page.waitForFunction((n) => window.skypop.stored > n, {timeout: 5000}, stored);
-    assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
+    // The name entry saved the table; once it is in the browser's storage, a reload reads it.
+    await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
     const table = fs.readFileSync(path.join(dir, 'KIPO.INI'), 'utf8');
     assert.match(table, /SKY@POP/);
-
     await page.reload();
     await page.waitForFunction(() => window.skypop && window.skypop.ready, {timeout: 10000});
     assert.strictEqual(await page.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
                        table, 'the table after a reload');
+
+    // Escape ends the game, saving the table again, and the page offers a new game.
+    await page.evaluate(() => window.skypop.step(60));
+    await page.keyboard.down('Escape');
+    await page.evaluate(() => window.skypop.step(3));
+    await page.keyboard.up('Escape');
+    await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
+    assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
     assert.deepStrictEqual(page.errors, [], 'console errors after the reload');
   } finally {
     await env.close();
@@ -175,6 +181,52 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
          assert.ok(Math.abs(look.ratio - 4 / 3) < 0.01, `aspect ${look.ratio}`);
          assert.ok(look.centred < 1 && look.fitsHeight, 'letterboxed in the window');
          assert.deepStrictEqual([look.cursor, look.rendering], ['none', 'pixelated']);
+         // A pointer moving faster than the frames come must not starve the ticks: each frame
+         // handles every waiting message and still ticks, as the desktop loop does.
+         const ticked = await page.evaluate(() => new Promise((resolve) => {
+           const before = Module._SkypopNextTick();
+           const flood = setInterval(() => {
+             for (let i = 0; i < 8; i++) {
+               window.dispatchEvent(new MouseEvent('mousemove', {clientX: 300 + i, clientY: 200}));
+             }
+           }, 1);
+           setTimeout(() => {
+             clearInterval(flood);
+             resolve((Module._SkypopNextTick() - before) / 16.6);
+           }, 1000);
+         }));
+         assert.ok(ticked >= 10, `only ${ticked} ticks while the pointer moved`);
+
+         // Another tab in front hides the page: the running wave pauses, and Space resumes it.
+         // (A hidden page has no animation frames to poll on: the waits there poll on a timer.)
+         const hiddenWait = {timeout: 5000, polling: 100};
+         await pointAt(page, 240, 240);
+         await page.mouse.down();
+         await new Promise((r) => setTimeout(r, 100));
+         await page.mouse.up();
+         await page.waitForFunction((wave) => Module._SkypopPlayPhase() === wave, {timeout: 10000},
+                                     kPhaseWave);
+         const other = await env.browser.newPage();
+         await other.bringToFront();
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 1, hiddenWait);
+         await page.bringToFront();
+         await page.keyboard.down('Space');
+         await new Promise((r) => setTimeout(r, 100));
+         await page.keyboard.up('Space');
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
+
+         // Once more, resumed with Start on the first gamepad this time (a stand-in gamepad in
+         // the Gamepad API's standard mapping: Start is button 9).
+         await other.bringToFront();
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 1, hiddenWait);
+         await page.bringToFront();
+         await page.evaluate(() => {
+           const buttons = Array.from({length: 17}, (_, i) => ({pressed: i === 9, value: +(i === 9)}));
+           const pad = {axes: [0, 0, 0, 0], buttons, connected: true, index: 0, id: 'stand-in',
+                        mapping: 'standard', timestamp: performance.now()};
+           Object.defineProperty(navigator, 'getGamepads', {configurable: true, value: () => [pad]});
+         });
+         await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
          assert.deepStrictEqual(page.errors, []);
        } finally {
          await env.close();

@@ -1,8 +1,8 @@
 // The desktop side of the browser tests: plays a script through the real game code headless and
 // writes what the browser must reproduce. For every listed tick it writes the frame drawn after
-// that tick as RGBA bytes (tick_<n>.rgba) and the state line (tick_<n>.txt); it also writes the
-// script with every "aim" resolved to the position it chose (resolved.script), which the browser
-// then plays with real pointer and key events.
+// that tick as RGBA bytes (tick_<n>.rgba) and the state line (tick_<n>.txt); it also writes
+// where every "aim" of the script put the pointer (aims.txt: tick x y), so that the browser can
+// play the same script with real pointer and key events.
 //
 // Usage: web_reference_frames SCRIPT OUT_DIR TICKS [CHECK_TICK...]   (KIPO.INI is kept in OUT_DIR)
 #include <unistd.h>
@@ -40,36 +40,6 @@ bool WriteFrame(const std::string& path) {
   return true;
 }
 
-// The script's own word for an op, so the resolved script reads like the one it came from.
-const char* OpName(ScriptStep::Op op) {
-  using Op = ScriptStep::Op;
-  switch (op) {
-    case Op::kMove:
-      return "move";
-    case Op::kMouseDown:
-      return "down";
-    case Op::kMouseUp:
-      return "up";
-    case Op::kKeyDown:
-      return "keydown";
-    case Op::kKeyUp:
-      return "keyup";
-    case Op::kPadDown:
-      return "paddown";
-    case Op::kPadUp:
-      return "padup";
-    case Op::kFocus:
-      return "focus";
-    case Op::kBlur:
-      return "blur";
-    case Op::kSongEnds:
-      return "songend";
-    case Op::kAim:
-      return "aim";
-  }
-  return "?";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,15 +71,12 @@ int main(int argc, char** argv) {
   }
   game_driver::StartGame();
 
-  std::ofstream resolved("resolved.script");
+  std::ofstream aims("aims.txt");
   for (int tick = 0; tick < ticks; ++tick) {
     game_driver::Run(script, 1);
     for (const ScriptStep& step : script) {
-      if (step.tick != tick) continue;
-      if (step.op == ScriptStep::Op::kAim) {
-        resolved << tick << " move " << input.mouseX << " " << input.mouseY << "\n";
-      } else {
-        resolved << tick << " " << OpName(step.op) << " " << step.a << " " << step.b << "\n";
+      if (step.tick == tick && step.op == ScriptStep::Op::kAim) {
+        aims << tick << " " << input.mouseX << " " << input.mouseY << "\n";
       }
     }
     DrawFrame(window);

@@ -7,16 +7,22 @@ const fs = require('fs');
 const path = require('path');
 const {pointAt, root} = require('./browser.js');
 
-// The golden script's steps up to `lastTick`, with the aims resolved by the desktop code.
+// The golden script's steps up to `lastTick`, each aim made the move the desktop code chose.
 function openingSteps(dir, lastTick) {
+  const text = fs.readFileSync(path.join(root, 'tests/sim/golden/whole_game.script'), 'utf8');
+  const steps = text.split('\n').map((line) => line.replace(/#.*/, '').trim()).filter(Boolean)
+      .map((line) => line.split(/\s+/))
+      .map(([tick, op, a, b]) => ({tick: +tick, op, a: Number(a || 0), b: Number(b || 0)}))
+      .filter((s) => s.tick <= lastTick && s.op !== 'songend');
+  const script = path.join(dir, 'opening.script');
+  fs.writeFileSync(script, steps.map((s) => `${s.tick} ${s.op} ${s.a} ${s.b}`).join('\n'));
   const tool = process.env.SKYPOP_REFERENCE_TOOL ||
                path.join(root, 'build/tests/web/web_reference_frames');
-  execFileSync(tool, [path.join(root, 'tests/sim/golden/whole_game.script'), dir,
-                      String(lastTick + 1)]);
-  return fs.readFileSync(path.join(dir, 'resolved.script'), 'utf8').trim().split('\n')
-      .map((line) => line.split(' '))
-      .map(([tick, op, a, b]) => ({tick: +tick, op, a: +a, b: +b}))
-      .filter((s) => s.tick <= lastTick);
+  execFileSync(tool, [script, dir, String(lastTick + 1)]);
+  const aims = new Map(fs.readFileSync(path.join(dir, 'aims.txt'), 'utf8').trim().split('\n')
+                           .map((line) => line.split(' ').map(Number))
+                           .map(([tick, x, y]) => [tick, {tick, op: 'move', a: x, b: y}]));
+  return steps.map((s) => (s.op === 'aim' ? aims.get(s.tick) : s));
 }
 
 // Plays the steps due from `from` up to `to` (ticks), one tick at a time where input is due.

@@ -31,7 +31,7 @@ constexpr int kBufferFrames = 512;
 // Where the mixer writes each buffer: the heap, read directly by the audio callback, and never
 // reallocated while the device is open.
 std::array<float, 2 * kBufferFrames> output{};
-bool open = false;
+bool prepared = false;  // audio.js holds the buffer and waits for the first click
 
 }  // namespace
 
@@ -39,15 +39,15 @@ bool OpenAudioDevice() {
   if (CurrentAudioDevice() != nullptr) return true;
   // The mixer learns the rate before anything can be converted for it or rendered by it.
   if (skypop_audio_open(kRate, kBufferFrames, output.data()) == 0) return false;
-  open = true;
+  prepared = true;
   StartMixer(kRate);
   return true;
 }
 
 void CloseAudioDevice() {
-  if (open) {
+  if (prepared) {
     skypop_audio_close();  // the callback runs on this thread, so none is in progress
-    open = false;
+    prepared = false;
   }
   StopMixer();
 }

@@ -117,8 +117,9 @@ class PageMessageSource final : public MessageSource {
     return listening && PollJoystick(out);
   }
 
-  // The page calls the loop again on its next animation frame; there is nothing to wait on.
-  void WaitMessage(uint32_t) override {}
+  // A page may not block: the wait ends this animation frame's passes, and the next frame (or
+  // the next event) comes back to the loop.
+  void WaitMessage(uint32_t) override { NoteLoopWaiting(); }
 };
 
 PageMessageSource windowMessages;

@@ -22,6 +22,8 @@ namespace platform {
 void ListenToPage();
 // Stops it; the page's events then do nothing.
 void StopListeningToPage();
+// The loop found nothing to do and would wait: the page ends this animation frame's passes.
+void NoteLoopWaiting();
 // Samples the gamepads; true with a joystick message in *out when joystick 1 changed since the
 // last call (moved, pressed, released, came or went).
 bool PollJoystick(Message* out);

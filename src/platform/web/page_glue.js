@@ -4,10 +4,12 @@ mergeInto(LibraryManager.library, {
   $SkypopPage: {
     picture: null,      // the ImageData the frames are copied into, made once
     context: null,      // the canvas's 2D context
+    pixels: null,       // the heap's view of the frame's RGBA, kept while the heap stays
     running: false,     // the frame driver is calling the game
     syncing: false,     // a write to IndexedDB is under way
     syncAgain: false,   // another file was written while it was
-    // The folder whose files are kept in IndexedDB between visits.
+    persistDue: false,  // a sync is scheduled for when the current call into the game returns
+    // The folder whose files are kept in IndexedDB between visits (PersistentFolder in page.cpp).
     folder: '/skypop',
 
     canvas: function() {
@@ -29,19 +31,34 @@ mergeInto(LibraryManager.library, {
       SkypopPage.syncing = true;
       FS.syncfs(false, function(error) {
         SkypopPage.syncing = false;
-        if (error) console.warn('SKYPOP FRENZY: the scores could not be stored: ' + error);
+        if (error) {
+          console.error('SKYPOP FRENZY: the scores could not be stored: ' + error);
+        } else if (Module['onSkypopStored']) {
+          Module['onSkypopStored']();
+        }
         if (SkypopPage.syncAgain) {
           SkypopPage.syncAgain = false;
           SkypopPage.persist();
-        } else if (Module['onSkypopStored']) {
-          Module['onSkypopStored']();
         }
       });
     },
 
+    // A file in the folder changed. A save writes a new file and renames it over the old one
+    // within one call into the game, so the sync waits for that call to return: the folder is
+    // then whole, and the sync never looks for a file that was renamed away meanwhile.
+    changed: function() {
+      if (SkypopPage.persistDue) return;
+      SkypopPage.persistDue = true;
+      setTimeout(function() {
+        SkypopPage.persistDue = false;
+        SkypopPage.persist();
+      }, 0);
+    },
+
     // Before main: mounts the persistent folder and reads it back from IndexedDB, so the score
-    // table the game loads is the one the last visit saved. Every file closed after writing
-    // under it starts a sync, which is how a saved table survives a reload or a closed tab.
+    // table the game loads is the one the last visit saved. Every file written, renamed or
+    // deleted under it schedules a sync, which is how a saved table survives a reload or a
+    // closed tab.
     mountStorage: function() {
       var folder = SkypopPage.folder;
       FS.mkdir(folder);
@@ -50,22 +67,35 @@ mergeInto(LibraryManager.library, {
       } catch (e) {
         return;  // no IndexedDB (a private window, say): the files live for this visit only
       }
+      var inFolder = function(path) {
+        return typeof path === 'string' && path.indexOf(folder + '/') === 0;
+      };
       var close = FS.close;
       FS.close = function(stream) {
-        var written = stream.path && stream.path.indexOf(folder + '/') === 0 &&
-                      (stream.flags & 3) !== 0;  // opened for writing (O_WRONLY or O_RDWR)
+        // Opened for writing (O_WRONLY or O_RDWR).
+        var written = inFolder(stream.path) && (stream.flags & 3) !== 0;
         close(stream);
-        if (written) SkypopPage.persist();
+        if (written) SkypopPage.changed();
+      };
+      var rename = FS.rename;
+      FS.rename = function(from, to) {
+        rename(from, to);
+        if (inFolder(to)) SkypopPage.changed();
+      };
+      var unlink = FS.unlink;
+      FS.unlink = function(path) {
+        unlink(path);
+        if (inFolder(path)) SkypopPage.changed();
       };
       addRunDependency('skypop-storage');
       FS.syncfs(true, function(error) {
-        if (error) console.warn('SKYPOP FRENZY: the stored scores could not be read: ' + error);
+        if (error) console.error('SKYPOP FRENZY: the stored scores could not be read: ' + error);
         removeRunDependency('skypop-storage');
       });
     },
   },
   $SkypopPage__deps: ['$FS', '$IDBFS'],
-  $SkypopPage__postset: 'addOnPreRun(SkypopPage.mountStorage); Module["skypopPage"] = SkypopPage;',
+  $SkypopPage__postset: 'addOnPreRun(SkypopPage.mountStorage);',
 
   skypop_page_visible: function() {
     return document.visibilityState === 'hidden' ? 0 : 1;
@@ -91,7 +121,10 @@ mergeInto(LibraryManager.library, {
       page.context = canvas.getContext('2d', {alpha: false});
       page.picture = page.context.createImageData(width, height);
     }
-    page.picture.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+    if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== rgba) {
+      page.pixels = HEAPU8.subarray(rgba, rgba + width * height * 4);
+    }
+    page.picture.data.set(page.pixels);
     page.context.putImageData(page.picture, 0, 0);
   },
 
@@ -123,16 +156,19 @@ mergeInto(LibraryManager.library, {
     return SkypopPage.manualClock() ? Module['skypopManualClock'] : performance.now();
   },
 
-  // Calls the game's exported pass on every animation frame until it reports the end. A hidden
-  // page gets no animation frames, so a slow timer carries on there: the game must still run a
-  // tick to notice it lost the focus and pause. With the test clock the test calls the pass.
+  // Calls the game's passes on every animation frame until it reports the end. A hidden page
+  // gets no animation frames, so a slow timer carries on there: the game must still run a tick to
+  // notice it lost the focus and pause. Each change of visibility re-schedules the next call on
+  // the right one of the two (a frame asked for just before the page was hidden would only come
+  // once it shows again). With the test clock the test calls the passes.
   skypop_run_frames__deps: ['$SkypopPage'],
   skypop_run_frames: function() {
     var page = SkypopPage;
     page.running = true;
     if (page.manualClock()) return;
-    // The benchmark's page hands in an array for the main-thread time of every pass.
+    // The benchmark's page hands in an array for the main-thread time of every frame's passes.
     var times = Module['skypopPassTimes'];
+    var latest = 0;  // only the most recently scheduled call runs
     function frame() {
       if (!page.running) return;
       var start = times ? performance.now() : 0;
@@ -141,12 +177,19 @@ mergeInto(LibraryManager.library, {
       if (more) schedule();
     }
     function schedule() {
+      var mine = ++latest;
+      var call = function() {
+        if (mine === latest) frame();
+      };
       if (document.visibilityState === 'hidden') {
-        setTimeout(frame, 100);
+        setTimeout(call, 100);
       } else {
-        requestAnimationFrame(frame);
+        requestAnimationFrame(call);
       }
     }
+    document.addEventListener('visibilitychange', function() {
+      if (page.running) schedule();
+    });
     schedule();
   },
 

@@ -62,8 +62,8 @@
   window.skypop = {
     ready: false,
     stored: 0,  // how many times the persistent folder has been written out to IndexedDB
-    // Runs n ticks of the game: the clock moves just past each tick's time, and passes run
-    // (taking the waiting messages first) until one has ticked. Returns the ticks run so far.
+    // Runs n ticks of the game: the clock moves just past each tick's time, and animation frames
+    // run (each takes the waiting messages first) until one has ticked. Returns the ticks so far.
     step: function(n) {
       for (var i = 0; i < (n || 1); i++) {
         ticks += 1;
