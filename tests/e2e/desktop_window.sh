@@ -61,11 +61,27 @@ xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus -
 sleep 1
 
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+# Waits up to 5 s for the window to reach a size (the window manager takes its time).
+wait_size() {
+  for _ in $(seq 50); do
+    [ "$(size)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to 5 s for the settings file to hold a line.
+wait_setting() {
+  for _ in $(seq 50); do
+    grep -qx "$1" "$work/skypop/skypop.cfg" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
 key() {
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus "$window"
   xdotool keydown "$1"
   sleep 0.06
   xdotool keyup "$1"
-  sleep 1
 }
 
 # The window manager may resize it: its hints must not pin one size.
@@ -108,17 +124,16 @@ check_resizable "first opened"
 check_picture 1280 960 2  # the whole window is the picture here
 
 xdotool windowsize --sync "$window" 1000 600
-sleep 1
-[ "$(size)" = "1000x600" ] || fail "window could not be resized: $(size)"
+wait_size 1000x600 || fail "window could not be resized: $(size)"
 check_picture 800 600 1
 
 key F11
-[ "$(size)" = "1920x1080" ] || fail "F11 did not give full screen: $(size)"
-grep -q "^fullscreen = yes" "$work/skypop/skypop.cfg" || fail "full screen not remembered"
+wait_size 1920x1080 || fail "F11 did not give full screen: $(size)"
+wait_setting "fullscreen = yes" || fail "full screen not remembered"
 key alt+Return
-[ "$(size)" = "1280x960" ] || fail "Alt+Enter did not give back a 1280x960 window: $(size)"
+wait_size 1280x960 || fail "Alt+Enter did not give back a 1280x960 window: $(size)"
 check_resizable "after Alt+Enter"
-grep -q "^fullscreen = no" "$work/skypop/skypop.cfg" || fail "window not remembered"
+wait_setting "fullscreen = no" || fail "window not remembered: $(cat "$work/skypop/skypop.cfg")"
 
 key Escape
 for _ in $(seq 100); do
