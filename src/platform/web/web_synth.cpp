@@ -82,4 +82,7 @@ bool WaitForSystemSynth() {
   return Device().Loaded();
 }
 
+// The page always plays the soundfont the site ships beside it; a page has no command line.
+void UseSoundfont(const char*) {}
+
 }  // namespace platform
