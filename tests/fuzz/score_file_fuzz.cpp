@@ -3,6 +3,7 @@
 // same scores, and the same names as the board shows them. A name ends at its first zero byte,
 // and bytes no font draws show as blanks, so those are compared as blanks.
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -15,7 +16,15 @@
 
 namespace {
 
+std::string folder;
 std::string scorePath;
+
+// The folder exists only while an input runs: libFuzzer may end the process without running
+// exit handlers, and must not leave a folder behind for every run.
+void RemoveFiles() {
+  for (const char* suffix : {"", ".tmp", ".bad"}) std::remove((scorePath + suffix).c_str());
+  rmdir(folder.c_str());
+}
 
 // A name as the board draws it: ten places, blank after the end and where nothing is drawn.
 std::string Shown(const char* name) {
@@ -27,23 +36,19 @@ std::string Shown(const char* name) {
   return shown;
 }
 
-void RemoveFolder() {
-  std::remove(scorePath.c_str());
-  std::remove((scorePath + ".tmp").c_str());
-  rmdir(scorePath.substr(0, scorePath.rfind('/')).c_str());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/skypop_score_fuzz_XXXXXX";
-  if (mkdtemp(folder) == nullptr) std::abort();
-  scorePath = std::string(folder) + "/KIPO.INI";
-  std::atexit(RemoveFolder);
+  char name[] = "/tmp/skypop_score_fuzz_XXXXXX";
+  if (mkdtemp(name) == nullptr) std::abort();
+  folder = name;
+  scorePath = folder + "/KIPO.INI";
+  rmdir(name);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  mkdir(folder.c_str(), 0700);
   FILE* file = std::fopen(scorePath.c_str(), "wb");
   if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
     std::abort();
@@ -64,9 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (highScores[row].score != loaded[row].score || before != after) {
       std::fprintf(stderr, "row %d changed in a save and reload: %d '%s' became %d '%s'\n", row,
                    loaded[row].score, before.c_str(), highScores[row].score, after.c_str());
+      RemoveFiles();
       std::abort();
     }
   }
-  std::remove(scorePath.c_str());
+  RemoveFiles();
   return 0;
 }
