@@ -23,7 +23,6 @@ namespace {
 // asking the converter for gigabytes (or overflowing its int lengths): a clip outside them is a
 // failed load of that effect, never a crash.
 constexpr uint32_t kLowestRate = 1000;
-constexpr uint32_t kHighestRate = 384000;
 constexpr uint16_t kMostChannels = 8;
 constexpr uint64_t kLargestConvertedBytes = 4u << 20;  // about 12 s of stereo float at 44.1 kHz
 
@@ -31,7 +30,8 @@ bool IsPlayableFormat(const WaveFormat& format) {
   const uint16_t bits = format.bitsPerSample;
   if (bits != 8 && bits != 16 && bits != 32) return false;
   if (format.channels == 0 || format.channels > kMostChannels) return false;
-  if (format.samplesPerSecond < kLowestRate || format.samplesPerSecond > kHighestRate) return false;
+  if (format.samplesPerSecond < kLowestRate || format.samplesPerSecond > kHighestClipRate)
+    return false;
   return format.blockAlign == format.channels * bits / 8;
 }
 

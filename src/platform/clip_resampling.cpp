@@ -9,13 +9,11 @@
 #include <cstring>
 #include <new>
 
+#include "platform/clip_conversion.h"
+
 namespace platform {
 namespace {
 
-constexpr uint16_t kFormatPcm = 1;
-constexpr uint16_t kFormatFloat = 3;
-constexpr uint32_t kHighestRate = 384000;
-constexpr size_t kLargestClipBytes = 16u << 20;  // effects are short; refuse anything absurd
 // Zero crossings of the sinc on each side of a sample: enough for a steep cut-off, and cheap
 // at load time (a pop is a fifth of a second).
 constexpr int kZeroCrossings = 16;
@@ -31,7 +29,7 @@ float DecodeSample(const WaveFormat& format, const uint8_t* at) {
     default: {
       uint32_t bits = static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
                       static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-      if (format.formatTag == kFormatFloat) {
+      if (format.formatTag == kWaveFormatFloat) {
         float value;
         std::memcpy(&value, &bits, sizeof value);
         return std::isfinite(value) ? value : 0.0f;
@@ -43,11 +41,11 @@ float DecodeSample(const WaveFormat& format, const uint8_t* at) {
 
 bool Readable(const WaveFormat& format) {
   const bool pcm =
-      format.formatTag == kFormatPcm &&
+      format.formatTag == kWaveFormatPcm &&
       (format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 32);
-  const bool real = format.formatTag == kFormatFloat && format.bitsPerSample == 32;
+  const bool real = format.formatTag == kWaveFormatFloat && format.bitsPerSample == 32;
   return (pcm || real) && (format.channels == 1 || format.channels == 2) &&
-         format.samplesPerSecond != 0 && format.samplesPerSecond <= kHighestRate &&
+         format.samplesPerSecond != 0 && format.samplesPerSecond <= kHighestClipRate &&
          format.blockAlign == format.channels * format.bitsPerSample / 8;
 }
 
@@ -66,7 +64,8 @@ double Weight(double distance, double cutoff) {
 
 bool ResampleToMixerFormat(const WaveFormat& format, const uint8_t* samples, size_t byteCount,
                            int rate, std::vector<float>* out) {
-  if (!Readable(format) || rate <= 0 || static_cast<uint32_t>(rate) > kHighestRate) return false;
+  if (!Readable(format) || rate <= 0 || static_cast<uint32_t>(rate) > kHighestClipRate)
+    return false;
   if (byteCount > kLargestClipBytes || (samples == nullptr && byteCount != 0)) return false;
   out->clear();
   // A torn last frame is dropped rather than read past.

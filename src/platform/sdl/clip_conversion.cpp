@@ -11,15 +11,11 @@
 namespace platform {
 namespace {
 
-constexpr uint16_t kFormatPcm = 1;
-constexpr uint16_t kFormatFloat = 3;
-constexpr uint32_t kHighestRate = 384000;
-constexpr size_t kLargestClipBytes = 16u << 20;        // effects are short; refuse anything absurd
 constexpr size_t kLargestWorkBytes = size_t{1} << 30;  // well inside SDL's int lengths
 
 // The SDL sample format for a wave format, or 0 when SDL cannot read it.
 SDL_AudioFormat SdlFormatOf(const WaveFormat& format) {
-  if (format.formatTag == kFormatPcm) {
+  if (format.formatTag == kWaveFormatPcm) {
     switch (format.bitsPerSample) {
       case 8:
         return AUDIO_U8;
@@ -31,7 +27,7 @@ SDL_AudioFormat SdlFormatOf(const WaveFormat& format) {
         return 0;
     }
   }
-  if (format.formatTag == kFormatFloat && format.bitsPerSample == 32) return AUDIO_F32LSB;
+  if (format.formatTag == kWaveFormatFloat && format.bitsPerSample == 32) return AUDIO_F32LSB;
   return 0;
 }
 
@@ -41,7 +37,7 @@ bool ConvertToMixerFormat(const WaveFormat& format, const uint8_t* samples, size
                           int rate, std::vector<float>* out) {
   const SDL_AudioFormat from = SdlFormatOf(format);
   if (from == 0 || format.channels == 0 || format.channels > 8 || rate <= 0) return false;
-  if (format.samplesPerSecond == 0 || format.samplesPerSecond > kHighestRate) return false;
+  if (format.samplesPerSecond == 0 || format.samplesPerSecond > kHighestClipRate) return false;
   if (format.blockAlign != format.channels * format.bitsPerSample / 8) return false;
   if (byteCount > kLargestClipBytes || (samples == nullptr && byteCount != 0)) return false;
   out->clear();
