@@ -11,9 +11,9 @@
 #include "game/bursts.h"
 #include "game/frame.h"
 #include "game/game_flow.h"
-#include "platform/resources.h"
-#include "platform/video.h"
-#include "shell/input_state.h"
+#include "machine/resources.h"
+#include "machine/video.h"
+#include "state/input_state.h"
 #include "test_bitmap.h"
 
 namespace {

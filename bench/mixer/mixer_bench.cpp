@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "platform/audio.h"
-#include "platform/player_settings.h"
+#include "machine/audio.h"
+#include "machine/player_settings.h"
 #include "sound/sound_bank.h"
 
 namespace {

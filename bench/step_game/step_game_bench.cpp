@@ -7,7 +7,7 @@
 #include "game/bursts.h"
 #include "game/game_flow.h"
 #include "game/random_source.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace {
 

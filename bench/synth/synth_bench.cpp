@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/audio.h"
-#include "platform/midi_stream.h"
-#include "platform/resources.h"
-#include "platform/synth.h"
+#include "host/synth.h"
+#include "machine/audio.h"
+#include "machine/midi_stream.h"
+#include "machine/resources.h"
 #include "sound/music_player.h"
 
 namespace {

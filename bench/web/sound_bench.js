@@ -7,8 +7,8 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const {launch, openGame} = require('../../tests/web/browser.js');
-const {openingSteps, play, peakSince} = require('../../tests/web/sound_tap.js');
+const {launch, openGame} = require('../../tests/hosts/web/browser.js');
+const {openingSteps, play, peakSince} = require('../../tests/hosts/web/sound_tap.js');
 
 const kLastPopTick = 702;  // the golden script's pops in the first wave end here
 const kLouderThanMusic = 0.5;

@@ -5,7 +5,7 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const {launch, pointAt, site} = require('../../tests/web/browser.js');
+const {launch, pointAt, shippedSite} = require('../../tests/hosts/web/browser.js');
 
 const kLoads = 7;
 const waveSeconds = Number(process.argv[2] || 20);
@@ -57,7 +57,7 @@ async function passTimes(env) {
 
 (async () => {
   const size = ['skypop.js', 'skypop.wasm']
-                   .map((f) => fs.statSync(path.join(site, f)).size)
+                   .map((f) => fs.statSync(path.join(shippedSite, f)).size)
                    .reduce((a, b) => a + b, 0);
   console.log(`size: skypop.js + skypop.wasm = ${size} bytes (${(size / 1048576).toFixed(2)} MiB;` +
               ` target 1.5 MB)`);

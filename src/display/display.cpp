@@ -1,7 +1,7 @@
 #include "display/display.h"
 
-#include "platform/message_box.h"
-#include "platform/window.h"
+#include "host/window.h"
+#include "machine/message_box.h"
 
 DisplayContext displayContext{};
 int32_t keyIndex = 0;

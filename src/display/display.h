@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "display/sprite_table.h"
-#include "platform/video.h"
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
+#include "machine/video.h"
 
 struct DisplayContext {
   platform::VideoDevice* directDraw;  // the picture device; null while the display is closed

@@ -1,7 +1,7 @@
 // The only ways the game puts pixels on the screen.
 #pragma once
 
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
 
 void DrawText(WindowHandle window, int column, int row, const char* text, int style);
 void DrawFieldSprite(WindowHandle window, int x, int y, int row);

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "display/display.h"
-#include "platform/message_box.h"
-#include "platform/resources.h"
+#include "machine/message_box.h"
+#include "machine/resources.h"
 
 namespace {
 

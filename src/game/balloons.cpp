@@ -5,8 +5,8 @@
 #include "game/bursts.h"
 #include "game/game_flow.h"
 #include "game/random_source.h"
-#include "shell/input_state.h"
 #include "sound/sound_bank.h"
+#include "state/input_state.h"
 
 Balloon balloons[kBalloonSlots]{};
 int32_t launchCount = 0;

@@ -7,7 +7,7 @@
 #include "game/game_flow.h"
 #include "scores/high_scores.h"
 #include "scores/score_board.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace {
 

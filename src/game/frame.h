@@ -1,6 +1,6 @@
 // Composes one whole frame from the game state and shows it.
 #pragma once
 
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
 
 void DrawFrame(WindowHandle window);

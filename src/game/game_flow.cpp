@@ -7,13 +7,11 @@
 #include "game/random_source.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
-#include "shell/input_state.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
+#include "state/input_state.h"
 
 namespace {
-constexpr GameState kStartState{kModeBoot, kPhaseSetUp, 0, 0, 3000, 0, kMusicNone, 0};
-
 constexpr int32_t kTitleLaunchMask = 63;  // a decorative balloon every 64 title ticks
 constexpr int kTitleHoverTicks = 48;
 constexpr int32_t kTitleCycle = 1024;
@@ -182,12 +180,6 @@ void ReconcileMusic() {
   }
 }
 }  // namespace
-
-GameState game = kStartState;
-
-void ResetGameState() {
-  game = kStartState;
-}
 
 void StepGame(WindowHandle) {
   if (input.appActive == 0) {

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "game/game_flow.h"
-#include "platform/user_file.h"
+#include "machine/user_file.h"
+#include "state/game_state.h"
 
 namespace {
 constexpr char kScoreFile[] = "KIPO.INI";

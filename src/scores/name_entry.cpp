@@ -5,10 +5,10 @@
 
 #include <cstring>
 
-#include "game/game_flow.h"
 #include "scores/high_scores.h"
-#include "shell/input_state.h"
 #include "sound/sound_bank.h"
+#include "state/game_state.h"
+#include "state/input_state.h"
 
 // Indexes 0 to 37 are typed; for the cursor, 38 is delete and 39 is end.
 const char NameSymbols[41] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789,.;?";

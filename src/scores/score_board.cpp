@@ -1,9 +1,9 @@
 #include "scores/score_board.h"
 
 #include "display/drawing.h"
-#include "game/game_flow.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
+#include "state/game_state.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The high-score board, in display mode (0) or entry mode (1).
 #pragma once
 
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
 
 void DrawScoreBoard(WindowHandle window, int mode);

@@ -4,8 +4,8 @@
 
 #include "game/frame.h"
 #include "game/game_flow.h"
-#include "shell/input_state.h"
 #include "shell/window_procedure.h"
+#include "state/input_state.h"
 
 FrameLoopState frameLoop{};
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "platform/clock.h"
-#include "platform/messages.h"
-#include "platform/window_handle.h"
+#include "host/clock.h"
+#include "host/messages.h"
+#include "host/window_handle.h"
 
 // One tick of game time, in milliseconds (about 60.24 ticks a second).
 constexpr double kTickLength = 16.6;

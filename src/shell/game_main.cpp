@@ -3,15 +3,15 @@
 #include "display/display.h"
 #include "game/game_flow.h"
 #include "game/random_source.h"
-#include "platform/audio.h"
-#include "platform/joystick.h"
-#include "platform/window.h"
+#include "host/joystick.h"
+#include "host/window.h"
+#include "machine/audio.h"
 #include "scores/high_scores.h"
 #include "shell/frame_loop.h"
-#include "shell/input_state.h"
 #include "shell/window_procedure.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
+#include "state/input_state.h"
 
 namespace {
 

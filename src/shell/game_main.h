@@ -1,9 +1,9 @@
 // The program entry: opens every subsystem in order, runs the frame loop, closes the machine.
 #pragma once
 
-#include "platform/clock.h"
-#include "platform/messages.h"
-#include "platform/window_handle.h"
+#include "host/clock.h"
+#include "host/messages.h"
+#include "host/window_handle.h"
 
 // Which sound subsystems a run opens: the player may turn all sound, or only the music, off.
 struct SoundChoice {

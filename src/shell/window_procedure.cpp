@@ -1,11 +1,12 @@
 #include "shell/window_procedure.h"
 
 #include "display/display.h"
-#include "platform/joystick.h"
+#include "host/joystick.h"
+#include "machine/message_queue.h"
 #include "scores/high_scores.h"
-#include "shell/input_state.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
+#include "state/input_state.h"
 
 namespace {
 

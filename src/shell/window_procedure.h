@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/messages.h"
-#include "platform/window_handle.h"
+#include "host/messages.h"
+#include "host/window_handle.h"
 
 // Handles one message; 0 for what it handled, DefWindowProc's answer for the rest.
 int32_t WindowProcedure(WindowHandle window, const platform::Message& message);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/resources.h"
+#include "machine/resources.h"
 
 MusicPlayer musicPlayer;
 

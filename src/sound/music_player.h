@@ -6,8 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/midi_stream.h"
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
+#include "machine/midi_stream.h"
 
 struct Song {
   uint8_t* blocks;  // the block slots (64-byte header + maxBuffer bytes each); null: not loaded

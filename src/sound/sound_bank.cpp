@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/resources.h"
+#include "machine/resources.h"
 
 SoundBank soundBank{};
 

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "platform/audio.h"
-#include "platform/clip.h"
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
+#include "machine/audio.h"
+#include "machine/clip.h"
 
 // The one sound bank. Closed (audioDevice null) or open with every effect loaded.
 struct SoundBank {

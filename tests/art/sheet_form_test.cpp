@@ -1,7 +1,7 @@
 // The sheet and icon files in the form the game's loaders accept.
 #include <gtest/gtest.h>
 
-#include "platform/resources.h"
+#include "machine/resources.h"
 #include "sheet_file.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The command line, table-driven: what each option sets, and what a bad one prints and returns.
-#include "shell/options.h"
+#include "app/desktop/options.h"
 
 #include <gtest/gtest.h>
 

@@ -8,11 +8,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/player_settings.h"
+#include "app/desktop/desktop_start.h"
+#include "app/desktop/settings.h"
+#include "app/desktop/user_folders.h"
+#include "host/user_files.h"
+#include "machine/player_settings.h"
 #include "scores/high_scores.h"
-#include "shell/desktop_start.h"
-#include "shell/settings.h"
-#include "shell/user_folders.h"
 
 namespace {
 
@@ -63,8 +64,8 @@ TEST_F(PlayerFilesTest, FoldersFollowXdgWithTheHomeFolderForUnsetEmptyOrRelative
   for (const char* value : {"", "relative/path"}) {
     setenv("XDG_DATA_HOME", value, 1);
     setenv("XDG_CONFIG_HOME", value, 1);
-    EXPECT_EQ(UserDataFolder(), home + "/.local/share/skypop");
-    EXPECT_EQ(UserConfigFolder(), home + "/.config/skypop");
+    EXPECT_EQ(platform::UserDataFolder(), home + "/.local/share/skypop");
+    EXPECT_EQ(platform::UserConfigFolder(), home + "/.config/skypop");
   }
   setenv("XDG_DATA_HOME", "/srv/data", 1);
   setenv("XDG_CONFIG_HOME", "/srv/config", 1);

@@ -15,9 +15,10 @@
 #include "game/bursts.h"
 #include "game/frame.h"
 #include "game/game_flow.h"
-#include "platform/video.h"
+#include "game_reset.h"
+#include "machine/video.h"
 #include "recording_window.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 #include "x_session.h"
 
 namespace {
@@ -40,15 +41,9 @@ void SleepMs(int ms) {
 
 // One frame as the screen should show it, composed headless from the built-in sheet.
 std::vector<uint32_t> Compose(const std::function<void()>& scene) {
-  ResetDisplay();
-  displayContext.spriteTable = kSpriteTable.data();
-  displayContext.sheetName = "char";
-  displayContext.sheetWidth = 512;
-  displayContext.sheetHeight = 512;
   std::vector<uint32_t> rgb;
-  if (OpenDisplay(nullptr) != 1) return rgb;
-  ResetGameState();
-  ResetInputState();
+  if (testing_support::OpenGameDisplay() != 1) return rgb;
+  testing_support::ResetGameWideState();
   for (Balloon& b : balloons) b = Balloon{};
   for (Burst& b : bursts) b = Burst{};
   input.appActive = 1;

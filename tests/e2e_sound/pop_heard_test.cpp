@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "machine/audio.h"
 #include "own_x_server.h"
-#include "platform/audio.h"
 #include "sound/sound_bank.h"
 
 extern char** environ;

@@ -8,10 +8,11 @@
 #include "game/bursts.h"
 #include "game/frame.h"
 #include "game/game_flow.h"
+#include "game_reset.h"
 #include "recording_drawing.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace {
 
@@ -24,14 +25,10 @@ using testing_support::Text;
 class FrameCallsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGameState();
-    ResetBalloons();
-    ResetBursts();
+    testing_support::ResetGameWideState();
     // Start from empty pools whatever the pools' own reset does.
     for (Balloon& b : balloons) b = Balloon{};
     for (Burst& b : bursts) b = Burst{};
-    ResetInputState();
-    ResetHighScores();
     NameEntryStep(0);
     DrawCalls().clear();
     input.appActive = 1;

@@ -14,12 +14,13 @@
 #include "game/bursts.h"
 #include "game/frame.h"
 #include "game/game_flow.h"
-#include "platform/resources.h"
-#include "platform/video.h"
+#include "game_reset.h"
+#include "machine/resources.h"
+#include "machine/video.h"
 #include "recording_window.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace {
 
@@ -34,14 +35,8 @@ class GoldenFrameTest : public ::testing::Test {
     if (!platform::FindResource("char", platform::ResourceType::kBitmap, &sheet)) {
       GTEST_SKIP() << "the game's sprite sheet is not built in";
     }
-    ResetDisplay();
-    displayContext.spriteTable = kSpriteTable.data();
-    displayContext.sheetName = "char";
-    displayContext.sheetWidth = 512;
-    displayContext.sheetHeight = 512;
-    ASSERT_EQ(OpenDisplay(nullptr), 1);
-    ResetGameState();
-    ResetInputState();
+    ASSERT_EQ(testing_support::OpenGameDisplay(), 1);
+    testing_support::ResetGameWideState();
     for (Balloon& b : balloons) b = Balloon{};
     for (Burst& b : bursts) b = Burst{};
     static const char* const kNames[] = {"ACE       ", "BLUE SKY  ", "POP.POP   ", "Z         ",

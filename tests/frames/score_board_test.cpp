@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/game_flow.h"
+#include "game_reset.h"
 #include "recording_drawing.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
@@ -21,8 +22,7 @@ using testing_support::Text;
 class ScoreBoardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGameState();
-    ResetHighScores();
+    testing_support::ResetGameWideState();
     NameEntryStep(0);
     for (int i = 0; i < kHighScoreRows; ++i) {
       highScores[i].score = 5000 - 1000 * i;

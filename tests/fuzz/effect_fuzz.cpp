@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio.h"
-#include "platform/resources.h"
+#include "machine/audio.h"
+#include "machine/resources.h"
 #include "sound/sound_bank.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include "display/display.h"
 #include "display/drawing.h"
 #include "display/sprite_table.h"
-#include "platform/resources.h"
-#include "platform/video.h"
+#include "machine/resources.h"
+#include "machine/video.h"
 #include "recording_window.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

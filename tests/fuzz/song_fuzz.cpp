@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/midi_stream.h"
-#include "platform/resources.h"
-#include "platform/synth.h"
+#include "host/synth.h"
+#include "machine/midi_stream.h"
+#include "machine/resources.h"
 #include "sound/music_player.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/synth_setup.h"
+#include "machine/synth_setup.h"
 #include "recording_synth.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "machine/midi_stream.h"
+#include "machine/resources.h"
 #include "mids_form.h"
-#include "platform/midi_stream.h"
-#include "platform/resources.h"
 #include "recording_synth.h"
 #include "sound/music_player.h"
 

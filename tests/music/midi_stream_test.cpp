@@ -1,4 +1,4 @@
-#include "platform/midi_stream.h"
+#include "machine/midi_stream.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "machine/midi_stream.h"
+#include "machine/resources.h"
 #include "mids_form.h"
-#include "platform/midi_stream.h"
-#include "platform/resources.h"
 #include "recording_synth.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <thread>
 #include <vector>
 
+#include "host/synth.h"
+#include "machine/midi_stream.h"
+#include "machine/resources.h"
 #include "mids_form.h"
-#include "platform/midi_stream.h"
-#include "platform/resources.h"
-#include "platform/synth.h"
 #include "sound/music_player.h"
 
 namespace {

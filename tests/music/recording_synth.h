@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/synth.h"
+#include "host/synth.h"
 
 constexpr uint32_t kAllNotesOffMark = 0xFFFFFFFF;
 constexpr float kRecordingLevel = 0.125f;

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "game/game_flow.h"
+#include "game_reset.h"
 #include "temp_dir.h"
 
 namespace {
@@ -54,10 +55,7 @@ const char kDefaultFile[] =
 
 class HighScoresTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetHighScores();
-    ResetGameState();
-  }
+  void SetUp() override { testing_support::ResetGameWideState(); }
   TempWorkingDir dir_;
 };
 

@@ -8,8 +8,9 @@
 
 #include "fake_sound.h"
 #include "game/game_flow.h"
+#include "game_reset.h"
 #include "scores/high_scores.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 #include "temp_dir.h"
 
 namespace {
@@ -19,9 +20,7 @@ using fake_sound::Call;
 class NameEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetHighScores();
-    ResetGameState();
-    ResetInputState();
+    testing_support::ResetGameWideState();
     fake_sound::Reset();
     LoadScores();
     game.score = 2200;

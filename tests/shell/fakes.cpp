@@ -4,12 +4,13 @@
 #include "game/frame.h"
 #include "game/game_flow.h"
 #include "game/random_source.h"
-#include "platform/audio.h"
+#include "machine/audio.h"
+#include "machine/message_queue.h"
 #include "scores/high_scores.h"
 #include "shell/frame_loop.h"
-#include "shell/input_state.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
+#include "state/input_state.h"
 
 namespace platform {
 // The fake window record: the shell never looks inside one.

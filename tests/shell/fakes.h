@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/joystick.h"
-#include "platform/messages.h"
-#include "platform/window.h"
+#include "host/clock.h"
+#include "host/joystick.h"
+#include "host/messages.h"
+#include "host/window.h"
 
 namespace fake {
 

@@ -6,7 +6,8 @@
 #include <cmath>
 
 #include "fakes.h"
-#include "shell/input_state.h"
+#include "machine/message_queue.h"
+#include "state/input_state.h"
 
 namespace {
 

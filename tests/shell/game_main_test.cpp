@@ -7,8 +7,9 @@
 
 #include "fakes.h"
 #include "game/game_flow.h"
+#include "machine/message_queue.h"
 #include "shell/frame_loop.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace {
 

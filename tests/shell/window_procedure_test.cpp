@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "shell/input_state.h"
+#include "machine/message_queue.h"
+#include "state/input_state.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include "game/bursts.h"
 #include "game/game_flow.h"
 #include "game/random_source.h"
-#include "shell/input_state.h"
+#include "game_reset.h"
+#include "state/input_state.h"
 
 namespace {
 
@@ -20,11 +21,7 @@ int Pixel(int32_t v) {
 class BalloonsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetBalloons();
-    ResetBursts();
-    ResetRandom();
-    ResetGameState();
-    ResetInputState();
+    testing_support::ResetGameWideState();
     fake_sound::Reset();
   }
 

@@ -8,10 +8,11 @@
 #include "game/bursts.h"
 #include "game/game_flow.h"
 #include "game/random_source.h"
+#include "game_reset.h"
 #include "scores/high_scores.h"
 #include "scores/name_entry.h"
 #include "shell/frame_loop.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace game_driver {
 namespace {
@@ -85,13 +86,7 @@ void Apply(const ScriptStep& step) {
 }  // namespace
 
 void StartGame() {
-  ResetInputState();
-  ResetGameState();
-  ResetBalloons();
-  ResetBursts();
-  ResetRandom();
-  ResetHighScores();
-  ResetNameEntry();
+  testing_support::ResetGameWideState();
   fake_sound::Reset();
   nextTick = 0;
   LoadScores();

@@ -12,7 +12,7 @@
 #include "game/random_source.h"
 #include "game_driver.h"
 #include "scores/high_scores.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 #include "temp_dir.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "game/game_flow.h"
 #include "game_driver.h"
 #include "scores/high_scores.h"
-#include "shell/input_state.h"
+#include "state/input_state.h"
 
 namespace {
 

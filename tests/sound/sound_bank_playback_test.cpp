@@ -5,9 +5,9 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/audio.h"
-#include "platform/clip.h"
-#include "platform/resources.h"
+#include "machine/audio.h"
+#include "machine/clip.h"
+#include "machine/resources.h"
 #include "sound/sound_bank.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "display/display.h"
-#include "platform/resources.h"
-#include "platform/video.h"
+#include "machine/resources.h"
+#include "machine/video.h"
 #include "recording_window.h"
 
 namespace testing_support {

@@ -1,8 +1,8 @@
 #include "recording_window.h"
 
-#include "platform/message_box.h"
-#include "platform/messages.h"
-#include "platform/sdl/sdl_window.h"
+#include "host/messages.h"
+#include "hosts/sdl/sdl_window.h"
+#include "machine/message_box.h"
 
 namespace testing_support {
 namespace {

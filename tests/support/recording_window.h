@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_handle.h"
+#include "host/window_handle.h"
 
 namespace testing_support {
 

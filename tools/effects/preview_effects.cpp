@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/audio.h"
-#include "platform/synth.h"
+#include "host/synth.h"
+#include "machine/audio.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
 

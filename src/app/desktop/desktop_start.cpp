@@ -1,0 +1,70 @@
+#include "app/desktop/desktop_start.h"
+
+#include "app/desktop/settings.h"
+#include "app/desktop/user_folders.h"
+#include "host/synth.h"
+#include "host/user_files.h"
+#include "machine/player_settings.h"
+#include "scores/high_scores.h"
+
+namespace {
+
+// The settings as the file has them (what is written back), the ones last in force, and whether
+// the file may be replaced at all.
+struct StoredSettings {
+  std::string path;
+  platform::PlayerSettings stored;
+  platform::PlayerSettings inForce;
+  bool writable = false;
+};
+
+StoredSettings settingsFile;
+
+// Only what the player has just changed goes into the file: the command line's choices were for
+// this run alone and must not leak into the next.
+void KeepChangedSettings(const platform::PlayerSettings& now) {
+  platform::PlayerSettings& stored = settingsFile.stored;
+  const platform::PlayerSettings& before = settingsFile.inForce;
+  if (now.fullScreen != before.fullScreen) stored.fullScreen = now.fullScreen;
+  if (now.masterVolume != before.masterVolume) stored.masterVolume = now.masterVolume;
+  if (now.musicVolume != before.musicVolume) stored.musicVolume = now.musicVolume;
+  if (now.effectsVolume != before.effectsVolume) stored.effectsVolume = now.effectsVolume;
+  if (now.muted != before.muted) stored.muted = now.muted;
+  settingsFile.inForce = now;
+  if (settingsFile.writable) WriteSettings(settingsFile.path, stored);
+}
+
+}  // namespace
+
+std::string SettingsPath() {
+  return platform::UserConfigFolder() + "/skypop.cfg";
+}
+
+SoundChoice StartOnDesktop(const Options& options) {
+  const ScoreFilePaths scores = ResolveScoreFiles(options.dataDir);
+  SetScoreFiles(scores.path.c_str(),
+                scores.importPath.empty() ? nullptr : scores.importPath.c_str());
+
+  settingsFile = StoredSettings{};
+  settingsFile.path = SettingsPath();
+  settingsFile.writable =
+      ReadSettings(settingsFile.path, &settingsFile.stored) != SettingsRead::kUnreadable;
+  platform::PlayerSettings run = settingsFile.stored;
+  if (options.fullScreen.has_value()) run.fullScreen = *options.fullScreen;
+  if (options.volume.has_value()) run.masterVolume = *options.volume;
+  if (options.musicVolume.has_value()) run.musicVolume = *options.musicVolume;
+  if (options.effectsVolume.has_value()) run.effectsVolume = *options.effectsVolume;
+  platform::ApplyPlayerSettings(run);
+  settingsFile.inForce = platform::CurrentPlayerSettings();
+  platform::ListenToPlayerSettings(KeepChangedSettings);
+
+  platform::UseSoundfont(options.soundfont.c_str());
+  SoundChoice choice;
+  choice.sound = !options.noSound;
+  choice.music = !options.noSound && !options.noMusic;
+  return choice;
+}
+
+void StopOnDesktop() {
+  platform::ListenToPlayerSettings(nullptr);
+}

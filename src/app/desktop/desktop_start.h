@@ -1,0 +1,16 @@
+// What a run on the player's desktop sets up before the game starts, from the command line:
+// where the scores live, the stored settings with this run's options laid over them, the
+// soundfont. Settings the player then changes with the keys are written back for the next run.
+#pragma once
+
+#include <string>
+
+#include "app/desktop/options.h"
+#include "shell/game_main.h"
+
+// Prepares the run (scores, settings, platform) and returns which sound subsystems it opens.
+SoundChoice StartOnDesktop(const Options& options);
+// Stops listening to the player's keys (the settings stay as they are).
+void StopOnDesktop();
+// Where the settings file is: skypop.cfg in the per-user config folder.
+std::string SettingsPath();

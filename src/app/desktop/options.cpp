@@ -1,0 +1,174 @@
+// The command line, read with getopt_long so the usual GNU forms work: -w, --window,
+// --volume 50, --volume=50, options in any order, "--" to end them.
+#include "app/desktop/options.h"
+
+#include <getopt.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+enum LongOnly : int {
+  kDataDir = 256,
+  kSoundfont,
+  kNoSound,
+  kNoMusic,
+  kVolume,
+  kMusicVolume,
+  kEffectsVolume,
+};
+
+constexpr option kLongOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'v'},
+    {"window", no_argument, nullptr, 'w'},
+    {"fullscreen", no_argument, nullptr, 'f'},
+    {"data-dir", required_argument, nullptr, kDataDir},
+    {"soundfont", required_argument, nullptr, kSoundfont},
+    {"nosound", no_argument, nullptr, kNoSound},
+    {"nomusic", no_argument, nullptr, kNoMusic},
+    {"volume", required_argument, nullptr, kVolume},
+    {"music-volume", required_argument, nullptr, kMusicVolume},
+    {"effects-volume", required_argument, nullptr, kEffectsVolume},
+    {nullptr, 0, nullptr, 0},
+};
+
+constexpr const char kUsage[] =
+    "Usage: skypop [OPTION]...\n"
+    "Pop the balloons rising through the sky with a mouse-steered cross-hair.\n"
+    "\n"
+    "  -w, --window            play in a window\n"
+    "  -f, --fullscreen        play full screen\n"
+    "      --data-dir DIR      keep the high-score file KIPO.INI in DIR\n"
+    "                          (default $XDG_DATA_HOME/skypop, or ~/.local/share/skypop)\n"
+    "      --soundfont FILE    play the music with this General-MIDI soundfont\n"
+    "      --nosound           no sound effects and no music\n"
+    "      --nomusic           no music\n"
+    "      --volume N          master volume, 0 to 100\n"
+    "      --music-volume N    music volume, 0 to 100\n"
+    "      --effects-volume N  sound effects volume, 0 to 100\n"
+    "  -h, --help              show this help and exit\n"
+    "  -v, --version           show the version and exit\n"
+    "\n"
+    "Keys: M mutes and unmutes, - and = turn the volume down and up, F11 or Alt+Enter\n"
+    "switches between full screen and a window, Escape quits.\n"
+    "\n"
+    "The choice of window and the volumes are kept in $XDG_CONFIG_HOME/skypop/skypop.cfg\n"
+    "(or ~/.config/skypop/skypop.cfg); options given here hold for this run only.\n";
+
+bool LongOptionNamed(const char* name) {
+  for (const option& known : kLongOptions) {
+    if (known.name != nullptr && std::strcmp(known.name, name) == 0) return true;
+  }
+  return false;
+}
+
+// The option as the player wrote it, for the error line.
+const char* Spelled(int index, const char* fallback) {
+  return index >= 0 ? kLongOptions[index].name : fallback;
+}
+
+int Refuse(std::FILE* err, const char* what) {
+  std::fprintf(err, "skypop: %s (try 'skypop --help')\n", what);
+  return 2;
+}
+
+// What was wrong with the option getopt stopped at: a long option is named as written (before
+// any "=value"), a short one by its letter.
+const char* Complaint(const char* written, bool missingValue, char (&message)[256]) {
+  char name[64] = "-?";
+  bool givenAValue = false;
+  if (std::strncmp(written, "--", 2) == 0) {
+    const char* equals = std::strchr(written, '=');
+    const int length = equals != nullptr ? static_cast<int>(equals - written) : 63;
+    std::snprintf(name, sizeof name, "%.*s", length, written);
+    givenAValue = equals != nullptr && LongOptionNamed(name + 2);
+  } else {
+    name[1] = static_cast<char>(optopt);
+  }
+  if (missingValue) {
+    std::snprintf(message, sizeof message, "option '%s' needs a value", name);
+  } else if (givenAValue) {
+    std::snprintf(message, sizeof message, "option '%s' takes no value", name);
+  } else {
+    std::snprintf(message, sizeof message, "unknown option '%s'", name);
+  }
+  return message;
+}
+
+bool ReadVolume(const char* text, std::optional<int>* out) {
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < 0 || value > 100) return false;
+  *out = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+int ParseOptions(int argc, char** argv, Options* options, std::FILE* out, std::FILE* err) {
+  *options = Options{};
+  optind = 0;  // glibc starts afresh, so the command line can be read more than once (tests)
+  opterr = 0;  // the messages are ours, on one line each
+  char message[256];
+  for (;;) {
+    int index = -1;
+    const int c = getopt_long(argc, argv, ":hvwf", kLongOptions, &index);
+    if (c == -1) break;
+    std::optional<int>* volume = nullptr;
+    switch (c) {
+      case 'h':
+        std::fputs(kUsage, out);
+        return 0;
+      case 'v':
+        std::fputs("skypop " SKYPOP_VERSION "\n", out);
+        return 0;
+      case 'w':
+        options->fullScreen = false;
+        break;
+      case 'f':
+        options->fullScreen = true;
+        break;
+      case kDataDir:
+        options->dataDir = optarg;
+        if (options->dataDir.empty()) return Refuse(err, "--data-dir needs a folder");
+        break;
+      case kSoundfont:
+        options->soundfont = optarg;
+        if (options->soundfont.empty()) return Refuse(err, "--soundfont needs a file");
+        break;
+      case kNoSound:
+        options->noSound = true;
+        break;
+      case kNoMusic:
+        options->noMusic = true;
+        break;
+      case kVolume:
+        volume = &options->volume;
+        break;
+      case kMusicVolume:
+        volume = &options->musicVolume;
+        break;
+      case kEffectsVolume:
+        volume = &options->effectsVolume;
+        break;
+      case ':':
+        return Refuse(err, Complaint(argv[optind - 1], true, message));
+      default:
+        return Refuse(err, Complaint(argv[optind - 1], false, message));
+    }
+    if (volume != nullptr && !ReadVolume(optarg, volume)) {
+      std::snprintf(message, sizeof message, "--%s wants a number from 0 to 100, not '%s'",
+                    Spelled(index, "volume"), optarg);
+      return Refuse(err, message);
+    }
+  }
+  if (optind < argc) {
+    std::snprintf(message, sizeof message, "unexpected argument '%s'", argv[optind]);
+    return Refuse(err, message);
+  }
+  return kRunTheGame;
+}

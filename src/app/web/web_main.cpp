@@ -1,0 +1,40 @@
+// SKYPOP FRENZY in a web page: the same start-up and the same loop pass as the desktop, but the
+// page calls the pass from its animation frames, since a page may not loop on its own.
+#include <cstdio>
+
+#include "host/clock.h"
+#include "host/messages.h"
+#include "host/page.h"
+#include "scores/high_scores.h"
+#include "shell/frame_loop.h"
+#include "shell/game_main.h"
+
+namespace {
+
+// The score file lives in the page's persistent folder; the path outlives main.
+char scorePath[256];
+WindowHandle gameWindow = nullptr;
+
+bool Pass() {
+  int exitCode = 0;
+  if (RunFramePass(gameWindow, platform::SystemClock(), platform::WindowMessages(), &exitCode)) {
+    return true;
+  }
+  CloseGame();
+  gameWindow = nullptr;
+  return false;
+}
+
+}  // namespace
+
+int main() {
+  std::snprintf(scorePath, sizeof scorePath, "%s/KIPO.INI", platform::PersistentFolder());
+  SetScoreFiles(scorePath, nullptr);
+  gameWindow = OpenGame(platform::SystemClock());
+  if (gameWindow == nullptr) {
+    CloseGame();
+    return 0;
+  }
+  platform::RunOnPageFrames(Pass);
+  return 0;
+}

@@ -1,0 +1,208 @@
+// The system synthesizer: FluidSynth with the system's General-MIDI soundfont. A background
+// thread builds a complete synthesizer (settings, synth, soundfont) without touching anything the
+// audio thread uses, then hands it over through one atomic pointer. Until then the audio thread
+// keeps a channel memory and replays it when it takes the synthesizer over.
+#include <fluidsynth.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "host/synth.h"
+#include "machine/audio.h"
+#include "machine/synth_setup.h"
+
+namespace platform {
+namespace {
+
+constexpr int kChannels = 16;
+constexpr int kChunkFrames = 256;
+
+// Where the distributions put their GM soundfont, after the one FluidSynth itself names.
+constexpr const char* kWellKnownSoundfonts[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf3/default-GM.sf3",
+    "/usr/share/soundfonts/FluidR3_GM.sf2",
+    "/usr/share/soundfonts/default.sf2",
+};
+
+// Only files that are there are offered to FluidSynth, which would otherwise print an error for
+// every well-known place that this machine does not use.
+bool TryLoad(fluid_synth_t* synth, const char* path) {
+  return access(path, R_OK) == 0 && fluid_is_soundfont(path) &&
+         fluid_synth_sfload(synth, path, 1) != FLUID_FAILED;
+}
+
+// The player's own soundfont, tried first.
+std::string playerSoundfont;
+
+bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
+  char* named = nullptr;
+  bool loaded = false;
+  if (!playerSoundfont.empty()) {
+    loaded = TryLoad(synth, playerSoundfont.c_str());
+    if (!loaded) {
+      std::fprintf(stderr, "skypop: cannot use soundfont %s; trying the system's own\n",
+                   playerSoundfont.c_str());
+    }
+  }
+  if (!loaded && fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
+      named != nullptr) {
+    loaded = TryLoad(synth, named);
+    fluid_free(named);
+  }
+  for (const char* path : kWellKnownSoundfonts) {
+    if (loaded) break;
+    loaded = TryLoad(synth, path);
+  }
+  return loaded;
+}
+
+class FluidSynthDevice final : public Synth {
+ public:
+  explicit FluidSynthDevice(int rate) : loader_([this, rate] { Load(rate); }) {}
+  ~FluidSynthDevice() override {
+    WaitUntilLoaded();
+    if (fluid_synth_t* synth = loaded_.load(std::memory_order_acquire)) delete_fluid_synth(synth);
+    if (settings_ != nullptr) delete_fluid_settings(settings_);
+  }
+
+  void ShortMessage(uint32_t message) override {
+    const int status = static_cast<int>(message & 0xF0u);
+    const int channel = static_cast<int>(message & 0x0Fu);
+    const int data1 = static_cast<int>((message >> 8) & 0x7Fu);
+    const int data2 = static_cast<int>((message >> 16) & 0x7Fu);
+    if (status < 0x80 || status == 0xF0) return;  // no running status, no system messages
+    fluid_synth_t* synth = Ready();
+    if (synth == nullptr) {
+      memory_.Note(message);
+      return;
+    }
+    switch (status) {
+      case 0x80:
+        fluid_synth_noteoff(synth, channel, data1);
+        break;
+      case 0x90:
+        fluid_synth_noteon(synth, channel, data1, data2);
+        break;
+      case 0xA0:
+        fluid_synth_key_pressure(synth, channel, data1, data2);
+        break;
+      case 0xB0:
+        fluid_synth_cc(synth, channel, data1, data2);
+        break;
+      case 0xC0:
+        fluid_synth_program_change(synth, channel, data1);
+        break;
+      case 0xD0:
+        fluid_synth_channel_pressure(synth, channel, data1);
+        break;
+      case 0xE0:
+        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
+        break;
+      default:
+        break;
+    }
+  }
+
+  void AllNotesOff() override {
+    fluid_synth_t* synth = Ready();
+    if (synth == nullptr) {
+      memory_.LiftPedals();
+      return;
+    }
+    for (int channel = 0; channel < kChannels; ++channel) {
+      fluid_synth_cc(synth, channel, 64, 0);  // a held pedal would keep the notes sounding
+      fluid_synth_all_notes_off(synth, channel);
+    }
+  }
+
+  void Render(float* out, int frames, int /*rate*/) override {
+    fluid_synth_t* synth = Ready();
+    if (synth == nullptr) return;
+    while (frames > 0) {
+      const int n = frames < kChunkFrames ? frames : kChunkFrames;
+      fluid_synth_write_float(synth, n, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+      for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[static_cast<size_t>(i)];
+      out += 2 * n;
+      frames -= n;
+    }
+  }
+
+  bool WaitUntilLoaded() {
+    if (loader_.joinable()) loader_.join();
+    return loaded_.load(std::memory_order_acquire) != nullptr;
+  }
+
+ private:
+  // The background thread: everything here is its own until the final store.
+  void Load(int rate) {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings == nullptr) return;
+    fluid_settings_setnum(settings, "synth.sample-rate", rate);
+    const SynthTuning& tuning = kSynthTuning;
+    fluid_settings_setnum(settings, "synth.gain", tuning.gain);
+    fluid_settings_setint(settings, "synth.polyphony", tuning.polyphony);
+    fluid_settings_setnum(settings, "synth.reverb.room-size", tuning.reverbRoomSize);
+    fluid_settings_setnum(settings, "synth.reverb.damp", tuning.reverbDamping);
+    fluid_settings_setnum(settings, "synth.reverb.width", tuning.reverbWidth);
+    fluid_settings_setnum(settings, "synth.reverb.level", tuning.reverbLevel);
+    fluid_settings_setint(settings, "synth.chorus.nr", tuning.chorusVoices);
+    fluid_settings_setnum(settings, "synth.chorus.level", tuning.chorusLevel);
+    fluid_settings_setnum(settings, "synth.chorus.speed", tuning.chorusSpeed);
+    fluid_settings_setnum(settings, "synth.chorus.depth", tuning.chorusDepth);
+    settings_ = settings;
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    if (synth == nullptr) return;
+    if (!LoadSoundfont(settings, synth)) {
+      std::fprintf(stderr,
+                   "skypop: no General-MIDI soundfont found: install timgm6mb-soundfont (Debian) "
+                   "or name one with --soundfont FILE; playing without music\n");
+      delete_fluid_synth(synth);
+      return;  // no soundfont: the music stays silent and the game runs on
+    }
+    loaded_.store(synth, std::memory_order_release);
+  }
+
+  // The audio thread's view: the synthesizer once it has been handed over, else null.
+  fluid_synth_t* Ready() {
+    if (synth_ == nullptr) {
+      synth_ = loaded_.load(std::memory_order_acquire);
+      if (synth_ != nullptr) memory_.Replay(*this);
+    }
+    return synth_;
+  }
+
+  std::atomic<fluid_synth_t*> loaded_{nullptr};
+  fluid_settings_t* settings_ = nullptr;  // the loader's until it has finished
+  fluid_synth_t* synth_ = nullptr;        // the audio thread's
+  ChannelMemory memory_;                  // the audio thread's
+  std::array<float, 2 * kChunkFrames> scratch_{};
+  std::thread loader_;  // last, so that it starts once everything above is in place
+};
+
+FluidSynthDevice& Device() {
+  static FluidSynthDevice device(AudioRate());
+  return device;
+}
+
+}  // namespace
+
+void UseSoundfont(const char* path) {
+  playerSoundfont = path != nullptr ? path : "";
+}
+
+Synth& SystemSynth() {
+  return Device();
+}
+
+bool WaitForSystemSynth() {
+  return Device().WaitUntilLoaded();
+}
+
+}  // namespace platform

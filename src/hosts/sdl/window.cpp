@@ -1,0 +1,207 @@
+// The game's one window on SDL: full screen on the desktop (no video-mode switch) or a resizable
+// window, as the player last chose; created hidden and shown once the sound is open, as the
+// game's start-up expects.
+#include "host/window.h"
+
+#include <SDL.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "hosts/sdl/sdl_window.h"
+#include "machine/message_queue.h"
+#include "machine/player_settings.h"
+#include "machine/resources.h"
+
+namespace platform {
+namespace {
+
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
+
+// There is only ever one window; its record lives here rather than on the heap.
+Window theWindow;
+
+volatile std::sig_atomic_t hungUp = 0;
+struct sigaction previousHangUp {};
+bool hangUpCaught = false;
+
+void OnHangUp(int) {
+  hungUp = 1;
+}
+
+// The terminal closing must not end the game unsaved (the default action of SIGHUP); the
+// previous handler comes back at shut-down.
+void CatchHangUp() {
+  if (hangUpCaught) return;
+  struct sigaction action {};
+  action.sa_handler = OnHangUp;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  hangUpCaught = sigaction(SIGHUP, &action, &previousHangUp) == 0;
+  hungUp = 0;
+}
+
+void ReleaseHangUp() {
+  if (hangUpCaught) sigaction(SIGHUP, &previousHangUp, nullptr);
+  hangUpCaught = false;
+}
+
+bool Screenless(const char* driver) {
+  return SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0;
+}
+
+void ReportNoDisplay(const char* why) {
+  std::fprintf(stderr, "skypop: no display: %s (SDL_VIDEODRIVER=dummy runs the game without one)\n",
+               why);
+}
+
+// Without a display SDL would quietly fall back to a window nobody can see, and the game would
+// run until killed: the screenless drivers run only when SDL_VIDEODRIVER asks for them.
+bool StartVideo() {
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (asked != nullptr && asked[0] != '\0') {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    ReportNoDisplay(SDL_GetError());
+    return false;
+  }
+  // Wayland cannot be reached without a runtime folder, and its library would say so on
+  // stderr on top of our own line.
+  const char* runtime = SDL_getenv("XDG_RUNTIME_DIR");
+  const bool noWayland = runtime == nullptr || runtime[0] == '\0';
+  char drivers[256] = "";
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* name = SDL_GetVideoDriver(i);
+    if (name == nullptr || Screenless(name)) continue;
+    if (noWayland && SDL_strcmp(name, "wayland") == 0) continue;
+    if (drivers[0] != '\0') SDL_strlcat(drivers, ",", sizeof drivers);
+    SDL_strlcat(drivers, name, sizeof drivers);
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers);
+  const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  if (started) return true;
+  const char* x = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  char why[200];
+  if ((x == nullptr || x[0] == '\0') && (wayland == nullptr || wayland[0] == '\0')) {
+    SDL_strlcpy(why, "DISPLAY is not set", sizeof why);
+  } else {
+    SDL_snprintf(why, sizeof why, "cannot open display \"%s\"",
+                 x != nullptr && x[0] != '\0' ? x : wayland);
+  }
+  ReportNoDisplay(why);
+  return false;
+}
+
+void SetIcon(SDL_Window* sdl) {
+  ResourceBytes icon;
+  if (!FindResource("MYICON", ResourceType::kIcon, &icon)) return;
+  SDL_RWops* stream = SDL_RWFromConstMem(icon.data, static_cast<int>(icon.size));
+  if (stream == nullptr) return;
+  SDL_Surface* surface = SDL_LoadBMP_RW(stream, 1);
+  if (surface == nullptr) return;  // a broken icon is no reason to stop the game
+  SDL_SetWindowIcon(sdl, surface);
+  SDL_FreeSurface(surface);
+}
+
+// The largest whole multiple of the picture that fits the desktop's usable area (at least 1x):
+// every picture pixel stays a crisp square block.
+int WindowScale(int displayIndex) {
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(displayIndex, &usable) != 0) return 1;
+  int scale = 1;
+  while (kPictureWidth * (scale + 1) <= usable.w && kPictureHeight * (scale + 1) <= usable.h) {
+    ++scale;
+  }
+  return scale;
+}
+
+}  // namespace
+
+WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {
+  if (!StartVideo()) return nullptr;
+  // Resizable from the start: SDL ignores the flag when it is asked for while the window is full
+  // screen, and the window would keep one fixed size after Alt+Enter.
+  const bool fullScreen = CurrentPlayerSettings().fullScreen;
+  const Uint32 kFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
+                        (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  const int scale = fullScreen ? 1 : WindowScale(0);
+  const int where = fullScreen ? 0 : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+  const int w = kPictureWidth * scale;
+  const int h = kPictureHeight * scale;
+  // Made ready for OpenGL from the start, so the display's renderer need not re-create the window
+  // (a visible window re-created costs a round with the window manager); without OpenGL, plain.
+  SDL_Window* sdl = SDL_CreateWindow(caption, where, where, w, h, kFlags | SDL_WINDOW_OPENGL);
+  if (sdl == nullptr) sdl = SDL_CreateWindow(caption, where, where, w, h, kFlags);
+  if (sdl == nullptr) {
+    std::fprintf(stderr, "skypop: cannot create the window: %s\n", SDL_GetError());
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
+  SetIcon(sdl);
+  // The game reads keys, not text: no input-method window should ever pop up over it.
+  SDL_StopTextInput();
+  theWindow = Window{};
+  theWindow.sdl = sdl;
+  theWindow.procedure = procedure;
+  SDL_strlcpy(theWindow.caption, caption, sizeof theWindow.caption);
+  SDL_SetWindowData(sdl, "game", &theWindow);
+  CatchHangUp();
+  return &theWindow;
+}
+
+bool SetFullScreen(SDL_Window* sdl, bool fullScreen) {
+  if (fullScreen) return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  if (SDL_SetWindowFullscreen(sdl, 0) != 0) return false;
+  // Asked again now that the window is out of full screen, where SDL honours it.
+  SDL_SetWindowResizable(sdl, SDL_TRUE);
+  const int scale = WindowScale(SDL_GetWindowDisplayIndex(sdl));
+  SDL_SetWindowSize(sdl, kPictureWidth * scale, kPictureHeight * scale);
+  SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  return true;
+}
+
+bool TakeHangUp() {
+  if (hungUp == 0) return false;
+  hungUp = 0;
+  return true;
+}
+
+void ShowWindow(WindowHandle window) {
+  if (window == nullptr || window->sdl == nullptr) return;
+  SDL_ShowWindow(window->sdl);
+  SDL_RaiseWindow(window->sdl);
+  // Drivers without a screen have no keyboard focus to give, so no activation would ever come
+  // and the game would stand still: a shown window counts as the active one there.
+  if (ScreenlessVideoDriver()) PostMessage(window, Message{MessageKind::kActivateApp, 1, 0});
+}
+
+bool ScreenlessVideoDriver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && Screenless(driver);
+}
+
+void ShowPointer(bool visible) {
+  SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void DestroyWindow(WindowHandle window) {
+  if (window == nullptr || window->destroyed) return;
+  window->destroyed = true;
+  // The procedure's teardown runs first, while the window (and the display's renderer on it)
+  // still exists, exactly as a destroy message arrives before the window is gone.
+  if (window->procedure != nullptr) window->procedure(window, Message{MessageKind::kDestroy, 0, 0});
+  if (window->sdl != nullptr) {
+    SDL_DestroyWindow(window->sdl);
+    window->sdl = nullptr;
+  }
+}
+
+void ShutDownPlatform() {
+  if (theWindow.sdl != nullptr) DestroyWindow(&theWindow);
+  ReleaseHangUp();
+  SDL_Quit();
+}
+
+}  // namespace platform

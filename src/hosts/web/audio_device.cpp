@@ -1,0 +1,62 @@
+// The browser's audio device: Web Audio, through audio.js. Browsers let a page make sound only
+// after the player has clicked or pressed a key, so opening the device here only prepares it; the
+// first click (the title's "PUSH MOUSE BUTTON") starts it. Until then nothing pulls the mixer,
+// which is harmless: the game does not wait for its sounds.
+#include <emscripten/emscripten.h>
+
+#include <array>
+
+#include "machine/audio.h"
+#include "machine/audio_mixer.h"
+
+extern "C" {
+// Prepares the output at `rate` with `frames`-frame buffers read from `buffer`; 0 without Web
+// Audio.
+int skypop_audio_open(int rate, int frames, float* buffer);
+void skypop_audio_close();
+}
+
+namespace platform {
+namespace {
+
+// The graph runs at the rate we ask for rather than the hardware's, so the effects can be
+// converted and the synthesizer built before the first click creates it; 48 kHz is what most
+// hardware runs at, so the browser seldom has to resample.
+constexpr int kRate = 48000;
+// The callback runs on the page's main thread beside the frame loop, and the browser keeps a
+// second buffer in flight: 512 frames (10.7 ms) twice over keeps a pop within ~22 ms of its tick
+// and still leaves the main thread room for a frame between two callbacks.
+constexpr int kBufferFrames = 512;
+
+// Where the mixer writes each buffer: the heap, read directly by the audio callback, and never
+// reallocated while the device is open.
+std::array<float, 2 * kBufferFrames> output{};
+bool prepared = false;  // audio.js holds the buffer and waits for the first click
+
+}  // namespace
+
+bool OpenAudioDevice() {
+  if (CurrentAudioDevice() != nullptr) return true;
+  // The mixer learns the rate before anything can be converted for it or rendered by it.
+  if (skypop_audio_open(kRate, kBufferFrames, output.data()) == 0) return false;
+  prepared = true;
+  StartMixer(kRate);
+  return true;
+}
+
+void CloseAudioDevice() {
+  if (prepared) {
+    skypop_audio_close();  // the callback runs on this thread, so none is in progress
+    prepared = false;
+  }
+  StopMixer();
+}
+
+}  // namespace platform
+
+// The audio callback: fills the buffer handed over at open with the next `frames` frames.
+extern "C" EMSCRIPTEN_KEEPALIVE void skypop_audio_render(int frames) {
+  if (frames > 0 && frames <= platform::kBufferFrames) {
+    platform::RenderAudio(platform::output.data(), frames);
+  }
+}

@@ -1,0 +1,14 @@
+// The browser has no SDL converter: clips go through our own, which the desktop tests check
+// against SDL's.
+#include "host/clip_conversion.h"
+
+#include "machine/clip_resampling.h"
+
+namespace platform {
+
+bool ConvertToMixerFormat(const WaveFormat& format, const uint8_t* samples, size_t byteCount,
+                          int rate, std::vector<float>* out) {
+  return ResampleToMixerFormat(format, samples, byteCount, rate, out);
+}
+
+}  // namespace platform

@@ -1,0 +1,148 @@
+// The window's messages in the browser: posted messages first, then the page's events, which the
+// HTML5 callbacks translate as they arrive into a small ring the loop drains one per pass.
+#include <emscripten/html5.h>
+
+#include <array>
+
+#include "host/messages.h"
+#include "hosts/web/page_glue.h"
+#include "hosts/web/web_window.h"
+#include "machine/message_queue.h"
+
+namespace platform {
+namespace {
+
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
+constexpr const char* kCanvas = "#canvas";
+
+// Enough for a burst of pointer moves within one frame; when full, the newest are dropped.
+std::array<Message, 256> ring;
+size_t ringHead = 0;
+size_t ringCount = 0;
+bool listening = false;
+
+void Queue(const Message& message) {
+  if (!listening || PageWindow() == nullptr || ringCount == ring.size()) return;
+  ring[(ringHead + ringCount) % ring.size()] = message;
+  ++ringCount;
+}
+
+bool Dequeue(Message* out) {
+  if (ringCount == 0) return false;
+  *out = ring[ringHead];
+  ringHead = (ringHead + 1) % ring.size();
+  --ringCount;
+  return true;
+}
+
+// A browser's keyCode is the Windows virtual-key code for every key the game knows: letters,
+// digits, F1-F12, the arrows, Space, Return, Escape, Backspace and Tab.
+uint32_t VirtualKey(unsigned long keyCode) {
+  if ((keyCode >= 0x41 && keyCode <= 0x5A) || (keyCode >= 0x30 && keyCode <= 0x39)) {
+    return static_cast<uint32_t>(keyCode);
+  }
+  if (keyCode >= kKeyF1 && keyCode < kKeyF1 + 12) return static_cast<uint32_t>(keyCode);
+  switch (keyCode) {
+    case kKeyBackspace:
+    case kKeyTab:
+    case kKeyReturn:
+    case kKeyEscape:
+    case kKeySpace:
+    case kKeyLeft:
+    case kKeyUp:
+    case kKeyRight:
+    case kKeyDown:
+      return static_cast<uint32_t>(keyCode);
+    default:
+      return 0;
+  }
+}
+
+EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
+  const uint32_t code = VirtualKey(event->keyCode);
+  if (code == 0) return EM_FALSE;
+  Queue(Message{type == EMSCRIPTEN_EVENT_KEYDOWN ? MessageKind::kKeyDown : MessageKind::kKeyUp,
+                code, 0});
+  // The page keeps its function keys (F11 goes full screen); the rest must not scroll it.
+  return code < kKeyF1 ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
+  Queue(
+      Message{MessageKind::kMouseMove, 0,
+              skypop_picture_point(event->clientX, event->clientY, kPictureWidth, kPictureHeight)});
+  return EM_FALSE;
+}
+
+// Presses count only on the picture (not on the page's buttons); releases anywhere, so that a
+// button let go over the black bars does not stay held.
+EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
+  const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+  if (event->button == 0) {
+    Queue(Message{down ? MessageKind::kLeftButtonDown : MessageKind::kLeftButtonUp, 0, 0});
+  } else if (event->button == 2) {
+    Queue(Message{down ? MessageKind::kRightButtonDown : MessageKind::kRightButtonUp, 0, 0});
+  }
+  return down ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
+  Queue(Message{MessageKind::kActivateApp, type == EMSCRIPTEN_EVENT_FOCUS ? 1u : 0u, 0});
+  return EM_FALSE;
+}
+
+// A hidden tab is a minimised window: the game stops being the active application.
+EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+  Queue(Message{MessageKind::kActivateApp, event->hidden ? 0u : 1u, 0});
+  return EM_FALSE;
+}
+
+void SetCallbacks(bool on) {
+  const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+  emscripten_set_keydown_callback(window, nullptr, EM_TRUE, on ? OnKey : nullptr);
+  emscripten_set_keyup_callback(window, nullptr, EM_TRUE, on ? OnKey : nullptr);
+  emscripten_set_mousemove_callback(window, nullptr, EM_TRUE, on ? OnMouseMove : nullptr);
+  emscripten_set_mousedown_callback(kCanvas, nullptr, EM_TRUE, on ? OnMouseButton : nullptr);
+  emscripten_set_mouseup_callback(window, nullptr, EM_TRUE, on ? OnMouseButton : nullptr);
+  emscripten_set_focus_callback(window, nullptr, EM_TRUE, on ? OnFocus : nullptr);
+  emscripten_set_blur_callback(window, nullptr, EM_TRUE, on ? OnFocus : nullptr);
+  emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, on ? OnVisibility : nullptr);
+}
+
+class PageMessageSource final : public MessageSource {
+ public:
+  bool PeekMessage(Message* out) override {
+    if (TakePostedMessage(out)) return true;
+    if (Dequeue(out)) return true;
+    return listening && PollJoystick(out);
+  }
+
+  // A page may not block: the wait ends this animation frame's passes, and the next frame (or
+  // the next event) comes back to the loop.
+  void WaitMessage(uint32_t) override { NoteLoopWaiting(); }
+};
+
+PageMessageSource windowMessages;
+
+}  // namespace
+
+void ListenToPage() {
+  if (listening) return;
+  listening = true;
+  SetCallbacks(true);
+}
+
+void StopListeningToPage() {
+  if (!listening) return;
+  SetCallbacks(false);
+  listening = false;
+  ringHead = 0;
+  ringCount = 0;
+}
+
+MessageSource& WindowMessages() {
+  return windowMessages;
+}
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+// The page-side functions of page_glue.js, and the input listeners of event_messages.cpp.
+#pragma once
+
+#include <cstdint>
+
+#include "host/messages.h"
+
+extern "C" {
+int skypop_page_visible();
+void skypop_show_pointer(int visible);
+void skypop_show_picture(const uint8_t* rgba, int width, int height);
+uint32_t skypop_picture_point(double clientX, double clientY, int width, int height);
+void skypop_show_message(const char* text, const char* caption);
+double skypop_clock_ms();
+void skypop_run_frames();
+void skypop_game_ended();
+}
+
+namespace platform {
+
+// Starts turning the page's keyboard, mouse, focus and visibility events into window messages.
+void ListenToPage();
+// Stops it; the page's events then do nothing.
+void StopListeningToPage();
+// The loop found nothing to do and would wait: the page ends this animation frame's passes.
+void NoteLoopWaiting();
+// Samples the gamepads; true with a joystick message in *out when joystick 1 changed since the
+// last call (moved, pressed, released, came or went).
+bool PollJoystick(Message* out);
+
+}  // namespace platform

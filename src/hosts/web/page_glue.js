@@ -1,0 +1,198 @@
+// The page side of the browser host: the canvas, the pointer, the message box, the
+// frame driver, the clock and the persistent folder. The C++ in this folder is the only caller.
+mergeInto(LibraryManager.library, {
+  $SkypopPage: {
+    picture: null,      // the ImageData the frames are copied into, made once
+    context: null,      // the canvas's 2D context
+    pixels: null,       // the heap's view of the frame's RGBA, kept while the heap stays
+    running: false,     // the frame driver is calling the game
+    syncing: false,     // a write to IndexedDB is under way
+    syncAgain: false,   // another file was written while it was
+    persistDue: false,  // a sync is scheduled for when the current call into the game returns
+    // The folder whose files are kept in IndexedDB between visits (PersistentFolder in page.cpp).
+    folder: '/skypop',
+
+    canvas: function() {
+      return Module['canvas'] || document.getElementById('canvas');
+    },
+
+    // A test page (test/test_hooks.js) moves the clock by hand; a normal page reads the real one.
+    manualClock: function() {
+      return typeof Module['skypopManualClock'] === 'number';
+    },
+
+    // Writes the persistent folder out to IndexedDB; writes arriving meanwhile are folded into
+    // one more sync once this one is done, so none is lost and none overlaps.
+    persist: function() {
+      if (SkypopPage.syncing) {
+        SkypopPage.syncAgain = true;
+        return;
+      }
+      SkypopPage.syncing = true;
+      FS.syncfs(false, function(error) {
+        SkypopPage.syncing = false;
+        if (error) {
+          console.error('SKYPOP FRENZY: the scores could not be stored: ' + error);
+        } else if (Module['onSkypopStored']) {
+          Module['onSkypopStored']();
+        }
+        if (SkypopPage.syncAgain) {
+          SkypopPage.syncAgain = false;
+          SkypopPage.persist();
+        }
+      });
+    },
+
+    // A file in the folder changed. A save writes a new file and renames it over the old one
+    // within one call into the game, so the sync waits for that call to return: the folder is
+    // then whole, and the sync never looks for a file that was renamed away meanwhile.
+    changed: function() {
+      if (SkypopPage.persistDue) return;
+      SkypopPage.persistDue = true;
+      setTimeout(function() {
+        SkypopPage.persistDue = false;
+        SkypopPage.persist();
+      }, 0);
+    },
+
+    // Before main: mounts the persistent folder and reads it back from IndexedDB, so the score
+    // table the game loads is the one the last visit saved. Every file written, renamed or
+    // deleted under it schedules a sync, which is how a saved table survives a reload or a
+    // closed tab.
+    mountStorage: function() {
+      var folder = SkypopPage.folder;
+      FS.mkdir(folder);
+      try {
+        FS.mount(IDBFS, {}, folder);
+      } catch (e) {
+        return;  // no IndexedDB (a private window, say): the files live for this visit only
+      }
+      var inFolder = function(path) {
+        return typeof path === 'string' && path.indexOf(folder + '/') === 0;
+      };
+      var close = FS.close;
+      FS.close = function(stream) {
+        // Opened for writing (O_WRONLY or O_RDWR).
+        var written = inFolder(stream.path) && (stream.flags & 3) !== 0;
+        close(stream);
+        if (written) SkypopPage.changed();
+      };
+      var rename = FS.rename;
+      FS.rename = function(from, to) {
+        rename(from, to);
+        if (inFolder(to)) SkypopPage.changed();
+      };
+      var unlink = FS.unlink;
+      FS.unlink = function(path) {
+        unlink(path);
+        if (inFolder(path)) SkypopPage.changed();
+      };
+      addRunDependency('skypop-storage');
+      FS.syncfs(true, function(error) {
+        if (error) console.error('SKYPOP FRENZY: the stored scores could not be read: ' + error);
+        removeRunDependency('skypop-storage');
+      });
+    },
+  },
+  $SkypopPage__deps: ['$FS', '$IDBFS'],
+  $SkypopPage__postset: 'addOnPreRun(SkypopPage.mountStorage);',
+
+  skypop_page_visible: function() {
+    return document.visibilityState === 'hidden' ? 0 : 1;
+  },
+
+  skypop_show_pointer__deps: ['$SkypopPage'],
+  skypop_show_pointer: function(visible) {
+    var canvas = SkypopPage.canvas();
+    if (canvas) canvas.style.cursor = visible ? 'auto' : 'none';
+  },
+
+  // Copies width x height RGBA pixels from the heap onto the canvas.
+  skypop_show_picture__deps: ['$SkypopPage'],
+  skypop_show_picture: function(rgba, width, height) {
+    var page = SkypopPage;
+    if (!page.picture) {
+      var canvas = page.canvas();
+      if (!canvas) return;
+      // The benchmark measures the page load up to here.
+      if (performance.mark) performance.mark('skypop-first-frame');
+      canvas.width = width;
+      canvas.height = height;
+      page.context = canvas.getContext('2d', {alpha: false});
+      page.picture = page.context.createImageData(width, height);
+    }
+    if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== rgba) {
+      page.pixels = HEAPU8.subarray(rgba, rgba + width * height * 4);
+    }
+    page.picture.data.set(page.pixels);
+    page.context.putImageData(page.picture, 0, 0);
+  },
+
+  // A pointer position in the page's client pixels as a picture position, packed as a mouse-move
+  // message carries it; positions over the black bars are clamped to the picture's edge.
+  skypop_picture_point__deps: ['$SkypopPage'],
+  skypop_picture_point: function(clientX, clientY, width, height) {
+    var canvas = SkypopPage.canvas();
+    if (!canvas) return 0;
+    var box = canvas.getBoundingClientRect();
+    var x = box.width > 0 ? Math.floor((clientX - box.left) * width / box.width) : 0;
+    var y = box.height > 0 ? Math.floor((clientY - box.top) * height / box.height) : 0;
+    x = Math.min(Math.max(x, 0), width - 1);
+    y = Math.min(Math.max(y, 0), height - 1);
+    return (x | (y << 16)) >>> 0;
+  },
+
+  skypop_show_message: function(text, caption) {
+    var show = Module['showMessage'];
+    if (show) {
+      show(UTF8ToString(caption), UTF8ToString(text));
+    } else {
+      console.warn(UTF8ToString(caption) + ': ' + UTF8ToString(text));
+    }
+  },
+
+  skypop_clock_ms__deps: ['$SkypopPage'],
+  skypop_clock_ms: function() {
+    return SkypopPage.manualClock() ? Module['skypopManualClock'] : performance.now();
+  },
+
+  // Calls the game's passes on every animation frame until it reports the end. A hidden page
+  // gets no animation frames, so a slow timer carries on there: the game must still run a tick to
+  // notice it lost the focus and pause. Each change of visibility re-schedules the next call on
+  // the right one of the two (a frame asked for just before the page was hidden would only come
+  // once it shows again). With the test clock the test calls the passes.
+  skypop_run_frames__deps: ['$SkypopPage'],
+  skypop_run_frames: function() {
+    var page = SkypopPage;
+    page.running = true;
+    if (page.manualClock()) return;
+    var latest = 0;  // only the most recently scheduled call runs
+    function frame() {
+      if (!page.running) return;
+      var more = Module['_skypop_page_frame']();
+      if (more) schedule();
+    }
+    function schedule() {
+      var mine = ++latest;
+      var call = function() {
+        if (mine === latest) frame();
+      };
+      if (document.visibilityState === 'hidden') {
+        setTimeout(call, 100);
+      } else {
+        requestAnimationFrame(call);
+      }
+    }
+    document.addEventListener('visibilitychange', function() {
+      if (page.running) schedule();
+    });
+    schedule();
+  },
+
+  skypop_game_ended__deps: ['$SkypopPage'],
+  skypop_game_ended: function() {
+    SkypopPage.running = false;
+    if (Module['onGameEnded']) Module['onGameEnded']();
+  },
+
+});

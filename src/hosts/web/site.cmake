@@ -1,0 +1,56 @@
+# The site folders of the browser build: build-web/site/ holds the page, the game's .js and .wasm,
+# and whatever the page loads beside them; any static web server can serve it. A test build
+# (SKYPOP_WEB_TEST_SITE) adds build-web/site-test/: the same site with the test hooks, which the
+# shipped one never carries.
+set(WEB_HOST_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# The synthesizer is npm's js-synthesizer with the libfluidsynth it bundles (pinned in
+# package-lock.json, installed by `make web`); the soundfont is Debian's TimGM6mb. Each goes into
+# the site under the name synth.js fetches, with its licence beside it.
+set(SYNTH_PACKAGE ${PROJECT_SOURCE_DIR}/node_modules/js-synthesizer)
+set(SKYPOP_SOUND_SITE_FILES
+    ${SYNTH_PACKAGE}/dist/js-synthesizer.js js-synthesizer.js
+    ${SYNTH_PACKAGE}/LICENSE js-synthesizer.LICENSE.txt
+    ${SYNTH_PACKAGE}/externals/libfluidsynth-2.4.6.js libfluidsynth-2.4.6.js
+    ${SYNTH_PACKAGE}/externals/LICENSE.fluidsynth.txt libfluidsynth.LICENSE.txt
+    /usr/share/sounds/sf2/TimGM6mb.sf2 TimGM6mb.sf2
+    /usr/share/doc/timgm6mb-soundfont/copyright TimGM6mb.LICENSE.txt)
+
+# skypop_site(NAME PROGRAM DIR [TEST]): the custom target NAME fills DIR around PROGRAM's .js and
+# .wasm (already linked into DIR) with the page, its icon and the sound files; TEST adds the test
+# hooks' script and loads it from the page.
+function(skypop_site name program dir)
+  set(testing ${ARGN})
+  file(GLOB_RECURSE page_files CONFIGURE_DEPENDS ${WEB_HOST_DIR}/site/*)
+  set(outputs)
+  foreach(page_file IN LISTS page_files)
+    file(RELATIVE_PATH relative ${WEB_HOST_DIR}/site ${page_file})
+    add_custom_command(OUTPUT ${dir}/${relative}
+                       COMMAND ${CMAKE_COMMAND} -E copy ${page_file} ${dir}/${relative}
+                       DEPENDS ${page_file})
+    list(APPEND outputs ${dir}/${relative})
+  endforeach()
+  set(copies ${SKYPOP_SOUND_SITE_FILES}
+      ${PROJECT_SOURCE_DIR}/resources/icons/skypop-48.png favicon.png)
+  if(testing)
+    list(APPEND copies ${WEB_HOST_DIR}/test/test_hooks.js test_hooks.js)
+  endif()
+  while(copies)
+    list(POP_FRONT copies from to)
+    if(NOT EXISTS ${from})
+      message(FATAL_ERROR "${from} is missing: `make web` installs it (npm ci, timgm6mb-soundfont)")
+    endif()
+    add_custom_command(OUTPUT ${dir}/${to}
+                       COMMAND ${CMAKE_COMMAND} -E copy ${from} ${dir}/${to}
+                       DEPENDS ${from})
+    list(APPEND outputs ${dir}/${to})
+  endwhile()
+  if(testing)
+    # The test page loads the hooks right after page.js, before the game's module starts.
+    add_custom_command(OUTPUT ${dir}/index.html APPEND
+                       COMMAND ${CMAKE_COMMAND} -DPAGE=${dir}/index.html
+                               -P ${WEB_HOST_DIR}/test/add_test_hooks.cmake)
+  endif()
+  add_custom_target(${name} ALL DEPENDS ${outputs})
+  add_dependencies(${name} ${program})
+endfunction()

@@ -1,9 +1,0 @@
-// The handle of the game's one window, as the game's operations pass it around. The game never
-// looks inside it; only the platform layer does.
-#pragma once
-
-namespace platform {
-struct Window;
-}
-
-using WindowHandle = platform::Window*;

@@ -1,7 +1,0 @@
-#include "shell/input_state.h"
-
-InputState input{};
-
-void ResetInputState() {
-  input = InputState{};
-}

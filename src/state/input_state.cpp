@@ -1,0 +1,7 @@
+#include "state/input_state.h"
+
+InputState input{};
+
+void ResetInputState() {
+  input = InputState{};
+}
