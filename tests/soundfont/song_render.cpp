@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/synth_setup.h"
+#include "machine/synth_setup.h"
 #include "song_stream.h"
 
 namespace {
