@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "icon_art.h"
 #include "image_files.h"
 #include "sheet_file.h"
 
@@ -18,9 +20,10 @@ TEST(Generator, RedrawsTheCommittedFilesByteForByte) {
   const std::string command = std::string(SHEET_GENERATOR) + " " +
                               art_test::SourcePath("resources/art") + " " + dir.string();
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  for (const char* file : {"char.bmp", "myicon.bmp", "icons/skypop-16.png", "icons/skypop-24.png",
-                           "icons/skypop-32.png", "icons/skypop-48.png", "icons/skypop-64.png",
-                           "icons/skypop-128.png", "icons/skypop-256.png"}) {
+  std::vector<std::string> files = {"char.bmp", "myicon.bmp"};
+  for (int size : sheet::kIconSizes)
+    files.push_back("icons/skypop-" + std::to_string(size) + ".png");
+  for (const std::string& file : files) {
     const auto fresh = art_test::ReadBytes((dir / file).string());
     const auto committed =
         art_test::ReadBytes(art_test::SourcePath(std::string("resources/") + file));

@@ -1,5 +1,5 @@
-// The real game on a virtual X screen, played like a person: the title appears, a click starts
-// the game, a hovering balloon is popped and the score column shows its points, Escape leaves.
+// The real game on a virtual X screen, played like a person: the title appears, a tap starts
+// the game, a tapped hovering balloon pops and the score column shows its points, Escape leaves.
 // What the screen must show is composed here from the same sprite sheet, without a screen.
 #include <gtest/gtest.h>
 
@@ -199,10 +199,10 @@ TEST_F(DisplayEndToEndTest, TitleClickToStartPopABalloonAndLeave) {
       << "title not shown; " << mismatch << " pixels differ";
 
   session.MoveMouse(240, 300);
-  session.Click();
+  session.Tap();
   session.MoveMouse(kParkX, kParkY);
   ASSERT_TRUE(ScreenShows(session, start, {kStartText, kScoreColumn}, 2000, &mismatch))
-      << "START not shown after the click; " << mismatch << " pixels differ";
+      << "START not shown after the tap; " << mismatch << " pixels differ";
 
   bool popped = false;
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -211,7 +211,7 @@ TEST_F(DisplayEndToEndTest, TitleClickToStartPopABalloonAndLeave) {
     int y = 0;
     if (!FindHoveringBalloon(session, &x, &y)) continue;
     session.MoveMouse(x, y - 4);  // it rises a pixel a tick while the pointer travels
-    session.Click();
+    session.Tap();
     session.MoveMouse(kParkX, kParkY);
     for (const auto& expected : scored) {
       if (ScreenShows(session, expected, {kScoreColumn}, 300, &mismatch)) popped = true;

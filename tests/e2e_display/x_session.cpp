@@ -115,6 +115,10 @@ void XSession::Click() {
   Run("xdotool mouseup 1");
 }
 
+void XSession::Tap() {
+  Run("xdotool click 1");
+}
+
 void XSession::PressKey(const std::string& key) {
   Run("xdotool keydown " + key);
   SleepMs(kHoldMs);

@@ -34,6 +34,8 @@ class XSession {
   void MoveMouse(int x, int y);
   // Holds the left button for about two game ticks, then lets go.
   void Click();
+  // Presses and lets go at once, as a touchpad's tap does (xdotool click).
+  void Tap();
   // Holds a key (an X keysym name) for about two game ticks.
   void PressKey(const std::string& key);
   bool Capture(Screenshot* shot);

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   const sheet::IndexedImage image = sheet::BuildSheet(art);
   bool ok = sheet::WriteFile(out + "/char.bmp", sheet::EncodeSheetBmp(image, art.palette));
   ok = ok && sheet::WriteFile(out + "/myicon.bmp", sheet::EncodeIconBmp(sheet::DrawIcon(art, 64)));
-  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+  for (const int size : sheet::kIconSizes) {
     const std::string name = "skypop-" + std::to_string(size) + ".png";
     ok = ok &&
          sheet::WriteFile(out + "/icons/" + name, sheet::EncodePng(sheet::DrawIcon(art, size)));
