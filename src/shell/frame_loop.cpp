@@ -4,6 +4,7 @@
 
 #include "game/frame.h"
 #include "game/game_flow.h"
+#include "machine/message_queue.h"
 #include "shell/window_procedure.h"
 #include "state/input_state.h"
 
