@@ -56,5 +56,10 @@ run -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$game_bin"
 [ "$elapsed" -lt 1000 ] || fail "no display: took $elapsed ms"
 [ ! -e "$work/.config" ] && [ ! -e "$work/.local" ] || fail "files written by a run that never began"
 
+# What the environment gave is quoted with its control characters escaped, on one line.
+run -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=$':9\e[31m\nX' "$game_bin"
+[ "$status" -eq 1 ] && [[ "$err" == 'skypop: no display: cannot open display ":9\x1b[31m\nX" ('* ]] ||
+  fail "odd DISPLAY: status $status, stderr says: $err"
+
 [ "$failures" -eq 0 ] || exit 1
 echo "PASS: help, version, bad options and missing displays"

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/player_settings.h"
+#include "platform/printable.h"
 #include "platform/resources.h"
 #include "platform/sdl/sdl_window.h"
 
@@ -50,9 +51,10 @@ bool Screenless(const char* driver) {
   return SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0;
 }
 
+// `why` may quote DISPLAY or SDL_VIDEODRIVER as the environment gave them.
 void ReportNoDisplay(const char* why) {
   std::fprintf(stderr, "skypop: no display: %s (SDL_VIDEODRIVER=dummy runs the game without one)\n",
-               why);
+               Printable(why).c_str());
 }
 
 // Without a display SDL would quietly fall back to a window nobody can see, and the game would
