@@ -108,22 +108,30 @@ TEST_F(PlayerFilesTest, SettingsFileRoundTripsSurvivesNonsenseAndIsNeverReplaced
                      read.muted),
             std::make_tuple(false, 70, 0, 35, true));
 
-  // Hand-edited: spaces and comments are fine, lines that make no sense keep their defaults.
-  std::ofstream(path) << "  volume=40  \n# comment\n\nmusic-volume = loud\nfullscreen = no\n"
-                         "colour = red\neffects-volume = 101\nmute\n\x01garbage";
+  // Hand-edited (with a byte-order mark): spaces and comments are fine, lines that make no sense
+  // keep their defaults and are all named in one line.
+  std::ofstream(path) << "\xEF\xBB\xBF  volume=40  \n# comment\n\nmusic-volume = loud\n"
+                         "fullscreen = no\ncolour = red\neffects-volume = 101\nmute\n\x01garbage";
+  testing::internal::CaptureStderr();
   ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "skypop: " + path.string() +
+                ": lines 4, 6, 7, 8, 9 make no sense; those settings keep their defaults\n");
   EXPECT_EQ(std::tie(read.fullScreen, read.masterVolume, read.musicVolume, read.effectsVolume,
                      read.muted),
             std::make_tuple(false, 40, 100, 100, false));
 
-  // A settings file that cannot be read (a folder here): one warning, the defaults, the keys
-  // still work for the run, and no write is even tried.
-  setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+  // A settings file that cannot be read (a folder here): one warning, its path quoted with the
+  // control character escaped, the defaults, the keys still work for the run, and no write is
+  // even tried.
+  setenv("XDG_CONFIG_HOME", (root_ / "con\x1b[1mfig").c_str(), 1);
   fs::create_directories(SettingsPath());
   testing::internal::CaptureStderr();
   StartOnDesktop(Options{});
   const std::string warning = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(warning.rfind("skypop: " + SettingsPath() + ": ", 0), 0u) << warning;
+  EXPECT_EQ(warning.rfind("skypop: " + (root_ / "con\\x1b[1mfig/skypop/skypop.cfg: ").string(), 0),
+            0u)
+      << warning;
   EXPECT_EQ(platform::CurrentPlayerSettings().masterVolume, 100);
   testing::internal::CaptureStderr();
   platform::ChangePlayerSettings(platform::ToggledMute(platform::CurrentPlayerSettings()));
