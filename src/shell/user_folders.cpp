@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -22,13 +23,18 @@ std::string HomeFolder() {
   return ".";
 }
 
+// $variable/skypop, or the fallback under the home folder; with "." and ".." taken out and
+// slashes single, by the letters alone: the folders are made one by one along the path, and a walk
+// through "a/.." would leave a stray "a" behind.
 std::string BaseFolder(const char* variable, const char* fallbackUnderHome) {
   const char* value = std::getenv(variable);
-  if (value != nullptr && value[0] == '/') return std::string(value) + "/skypop";
-  std::string folder = HomeFolder();
-  folder += '/';
-  folder += fallbackUnderHome;
-  return folder;
+  std::string folder;
+  if (value != nullptr && value[0] == '/') {
+    folder = std::string(value) + "/skypop";
+  } else {
+    folder = HomeFolder() + '/' + fallbackUnderHome;
+  }
+  return std::filesystem::path(folder).lexically_normal().string();
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {

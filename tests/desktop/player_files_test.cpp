@@ -66,8 +66,9 @@ TEST_F(PlayerFilesTest, FoldersFollowXdgWithTheHomeFolderForUnsetEmptyOrRelative
     EXPECT_EQ(UserDataFolder(), home + "/.local/share/skypop");
     EXPECT_EQ(UserConfigFolder(), home + "/.config/skypop");
   }
-  setenv("XDG_DATA_HOME", "/srv/data", 1);
-  setenv("XDG_CONFIG_HOME", "/srv/config", 1);
+  // Lexically normal, so that making the folders never walks through a "..".
+  setenv("XDG_DATA_HOME", "/srv/a/../data/.", 1);
+  setenv("XDG_CONFIG_HOME", "/srv//config/", 1);
   EXPECT_EQ(SettingsPath(), "/srv/config/skypop/skypop.cfg");
   EXPECT_EQ(ResolveScoreFiles("").path, "/srv/data/skypop/KIPO.INI");
   EXPECT_EQ(ResolveScoreFiles("/elsewhere").path, "/elsewhere/KIPO.INI");
