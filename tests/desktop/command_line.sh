@@ -61,5 +61,24 @@ run -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=$':9\e[31m\nX' "$game_bin"
 [ "$status" -eq 1 ] && [[ "$err" == 'skypop: no display: cannot open display ":9\x1b[31m\nX" ('* ]] ||
   fail "odd DISPLAY: status $status, stderr says: $err"
 
+# Standard error a pipe nobody reads any more (`skypop 2>&1 | true`) and a settings file to warn
+# about: the warning's write fails, and the game plays on and ends cleanly on SIGTERM.
+mkdir -p "$work/.config/skypop" && echo junk >"$work/.config/skypop/skypop.cfg"
+exec {closed}> >(:)
+wait $!
+(cd "$work" && export HOME="$work" XDG_DATA_HOME='' XDG_CONFIG_HOME='' SDL_VIDEODRIVER=dummy \
+  SDL_AUDIODRIVER=dummy && exec "$game_bin") 2>&$closed &
+game_pid=$!
+exec {closed}>&-
+sleep 1.5
+if kill -TERM "$game_pid" 2>/dev/null; then
+  wait "$game_pid"
+  status=$?
+  [ "$status" -eq 0 ] || fail "closed standard error: status $status after SIGTERM"
+else
+  wait "$game_pid"
+  fail "closed standard error: the game ended by itself with status $?"
+fi
+
 [ "$failures" -eq 0 ] || exit 1
-echo "PASS: help, version, bad options and missing displays"
+echo "PASS: help, version, bad options, missing displays and a closed standard error"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -165,6 +166,15 @@ TEST_F(PlayerFilesTest, KeysChangeTheStoredSettingsButTheCommandLineOnlyThisRun)
   ASSERT_EQ(ReadSettings(SettingsPath(), &read), SettingsRead::kLoaded);
   EXPECT_EQ(std::tie(read.muted, read.masterVolume, read.effectsVolume),
             std::make_tuple(false, 40, 100));
+
+  // A closed pipe is ignored for the run only: the handler before it comes back when it stops.
+  StopOnDesktop();
+  void (*const mine)(int) = [](int) {};
+  void (*const theirs)(int) = std::signal(SIGPIPE, mine);
+  StartOnDesktop(options);
+  EXPECT_EQ(std::signal(SIGPIPE, SIG_IGN), SIG_IGN);
+  StopOnDesktop();
+  EXPECT_EQ(std::signal(SIGPIPE, theirs), mine);
 
   options.noMusic = true;
   EXPECT_TRUE(StartOnDesktop(options).sound);
