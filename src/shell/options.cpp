@@ -107,11 +107,15 @@ std::string Complaint(const char* written, bool missingValue) {
   } else {
     name[1] = static_cast<char>(optopt);
   }
-  name = "'" + platform::Printable(name) + "'";
-  if (missingValue) return "option " + name + " needs a value";
-  if (givenAValue) return "option " + name + " takes no value";
-  if (!candidates.empty()) return "option " + name + " is ambiguous: " + candidates;
-  return "unknown option " + name;
+  // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on "literal" + a temporary.
+  std::string message =
+      missingValue || givenAValue || !candidates.empty() ? "option '" : "unknown option '";
+  message += platform::Printable(name);
+  message += '\'';
+  if (missingValue) return message + " needs a value";
+  if (givenAValue) return message + " takes no value";
+  if (!candidates.empty()) return message + " is ambiguous: " + candidates;
+  return message;
 }
 
 // Plain decimal digits only: no sign, no blanks, no "0x".
