@@ -32,7 +32,7 @@ struct Message {
 };
 
 // Virtual-key codes carried by the keyboard messages (the letters and digits are their ASCII
-// capitals, as on the original platform).
+// capitals).
 constexpr uint32_t kKeyBackspace = 0x08;
 constexpr uint32_t kKeyTab = 0x09;
 constexpr uint32_t kKeyReturn = 0x0D;

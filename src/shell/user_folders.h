@@ -15,5 +15,6 @@ struct ScoreFilePaths {
 };
 
 // KIPO.INI in `dataDir` (the per-user data folder when empty). A KIPO.INI in the working
-// directory is offered for import, as older versions kept it there, unless it is that same file.
+// directory is offered for import (a table kept where the game was started), unless it is that
+// same file.
 ScoreFilePaths ResolveScoreFiles(const std::string& dataDir);

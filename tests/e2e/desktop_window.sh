@@ -28,10 +28,10 @@ fail() {
   exit 1
 }
 
-# -displayfd picks a free display number; SKYPOP_E2E_DISPLAY (":131") pins one instead.
+# -displayfd picks a free display number; SKYPOP_E2E_DISPLAY (":131" or "131") pins one instead.
 if [ -n "${SKYPOP_E2E_DISPLAY:-}" ]; then
   echo "${SKYPOP_E2E_DISPLAY#:}" >"$work/display"
-  Xvfb "$SKYPOP_E2E_DISPLAY" -screen 0 1920x1080x24 -nolisten tcp 2>"$work/xvfb.log" &
+  Xvfb ":${SKYPOP_E2E_DISPLAY#:}" -screen 0 1920x1080x24 -nolisten tcp 2>"$work/xvfb.log" &
   pids+=($!)
   sleep 1
   kill -0 "${pids[0]}" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
