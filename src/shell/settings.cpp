@@ -93,6 +93,9 @@ SettingsRead ReadSettings(const std::string& path, platform::PlayerSettings* set
   constexpr int kNamedAtMost = 10;
   std::string bad;
   int badCount = 0;
+  const auto note = [&bad, &badCount](int number) {
+    if (++badCount <= kNamedAtMost) bad += (badCount > 1 ? ", " : "") + std::to_string(number);
+  };
   int number = 0;
   for (size_t start = first; start < text.size();) {
     size_t end = text.find('\n', start);
@@ -100,12 +103,11 @@ SettingsRead ReadSettings(const std::string& path, platform::PlayerSettings* set
     std::string line = text.substr(start, end - start);
     ++number;
     // A file cut off at the read limit ends in part of a line: that line is bad, and unread.
-    const bool cut = truncated && end == text.size();
-    if ((cut || !ReadLine(line.data(), settings)) && ++badCount <= kNamedAtMost) {
-      bad += (badCount > 1 ? ", " : "") + std::to_string(number);
-    }
+    if ((truncated && end == text.size()) || !ReadLine(line.data(), settings)) note(number);
     start = end + 1;
   }
+  // Cut off right after a whole line: the first line past the limit is the bad one.
+  if (truncated && (text.empty() || text.back() == '\n')) note(number + 1);
   if (badCount > kNamedAtMost) bad += " and " + std::to_string(badCount - kNamedAtMost) + " more";
   if (badCount > 0) {
     std::fprintf(
