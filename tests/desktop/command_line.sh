@@ -56,5 +56,40 @@ run -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$game_bin"
 [ "$elapsed" -lt 1000 ] || fail "no display: took $elapsed ms"
 [ ! -e "$work/.config" ] && [ ! -e "$work/.local" ] || fail "files written by a run that never began"
 
+# What the environment gave is quoted with its control characters escaped, on one line.
+run -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=$':9\e[31m\nX' "$game_bin"
+[ "$status" -eq 1 ] && [[ "$err" == 'skypop: no display: cannot open display ":9\x1b[31m\nX" ('* ]] ||
+  fail "odd DISPLAY: status $status, stderr says: $err"
+
+# A soundfont that cannot be used gives one line with the reason, and nothing from FluidSynth.
+printf 'RIFF\x10\x00\x00\x00sfbkLIST' >"$work/cut.sf2"
+for font in "cut.sf2: it is 16 bytes long where its header says 24 (cut short)" \
+  "missing.sf2: No such file or directory"; do
+  log=$work/${font%%:*}.log
+  (cd "$work" && export HOME="$work" XDG_DATA_HOME='' XDG_CONFIG_HOME='' SDL_VIDEODRIVER=dummy \
+    SDL_AUDIODRIVER=dummy && exec "$game_bin" --soundfont "$work/${font%%:*}") 2>"$log" &
+  game_pid=$!
+  for _ in $(seq 50); do grep -qs 'soundfont' "$log" && break || sleep 0.1; done
+  kill -TERM "$game_pid" && wait "$game_pid"
+  err=$(grep -v 'no General-MIDI soundfont found' "$log")
+  [ "$err" = "skypop: cannot use soundfont $work/$font; trying the system's own" ] ||
+    fail "soundfont ${font%%:*}: stderr says: $(cat "$log")"
+done
+
+# Standard error a pipe nobody reads any more (`skypop 2>&1 | true`) and a settings file to warn
+# about: the warning's write fails, and the game plays on and ends cleanly on SIGTERM.
+mkdir -p "$work/.config/skypop" && echo junk >"$work/.config/skypop/skypop.cfg"
+exec {closed}> >(:)
+wait $!
+(cd "$work" && export HOME="$work" XDG_DATA_HOME='' XDG_CONFIG_HOME='' SDL_VIDEODRIVER=dummy \
+  SDL_AUDIODRIVER=dummy && exec "$game_bin") 2>&$closed &
+game_pid=$!
+exec {closed}>&-
+sleep 1.5
+kill -TERM "$game_pid"
+wait "$game_pid"
+status=$?
+[ "$status" -eq 0 ] || fail "closed standard error: status $status (141: ended by SIGPIPE)"
+
 [ "$failures" -eq 0 ] || exit 1
-echo "PASS: help, version, bad options and missing displays"
+echo "PASS: help, version, bad options, missing displays, bad soundfonts, closed standard error"

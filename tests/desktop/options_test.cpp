@@ -86,6 +86,13 @@ TEST(OptionsTest, BadCommandLinesGiveOneLineWithAHintAndStatusTwo) {
       {{"--volume", ""}, "not ''"},
       {{"--volume", "99999999999999999999"}, "not '99999999999999999999'"},
       {{"play"}, "unexpected argument 'play'"},
+      {{"--no"}, "option '--no' is ambiguous: '--nosound' or '--nomusic'"},
+      {{"--volume", " 50"}, "not ' 50'"},
+      {{"--volume", "+50"}, "not '+50'"},
+      // What the player typed is quoted with its control characters escaped, on one line.
+      {{"--volume", "\x1b[31mRED\xc2\x9b"}, "not '\\x1b[31mRED\\xc2\\x9b'"},
+      {{"--\x1b[2J=1"}, "unknown option '--\\x1b[2J'"},
+      {{"new\nline caf\xc3\xa9"}, "unexpected argument 'new\\nline caf\xc3\xa9'"},
   };
   for (const auto& c : cases) {
     const Parsed p = Parse(c.args);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,8 +68,9 @@ TEST_F(PlayerFilesTest, FoldersFollowXdgWithTheHomeFolderForUnsetEmptyOrRelative
     EXPECT_EQ(platform::UserDataFolder(), home + "/.local/share/skypop");
     EXPECT_EQ(platform::UserConfigFolder(), home + "/.config/skypop");
   }
-  setenv("XDG_DATA_HOME", "/srv/data", 1);
-  setenv("XDG_CONFIG_HOME", "/srv/config", 1);
+  // Lexically normal, so that making the folders never walks through a "..".
+  setenv("XDG_DATA_HOME", "/srv/a/../data/.", 1);
+  setenv("XDG_CONFIG_HOME", "/srv//config/", 1);
   EXPECT_EQ(SettingsPath(), "/srv/config/skypop/skypop.cfg");
   EXPECT_EQ(ResolveScoreFiles("").path, "/srv/data/skypop/KIPO.INI");
   EXPECT_EQ(ResolveScoreFiles("/elsewhere").path, "/elsewhere/KIPO.INI");
@@ -109,22 +111,28 @@ TEST_F(PlayerFilesTest, SettingsFileRoundTripsSurvivesNonsenseAndIsNeverReplaced
                      read.muted),
             std::make_tuple(false, 70, 0, 35, true));
 
-  // Hand-edited: spaces and comments are fine, lines that make no sense keep their defaults.
-  std::ofstream(path) << "  volume=40  \n# comment\n\nmusic-volume = loud\nfullscreen = no\n"
-                         "colour = red\neffects-volume = 101\nmute\n\x01garbage";
+  // Hand-edited (with a byte-order mark): spaces and comments are fine, lines that make no sense
+  // keep their defaults and are all named in one line.
+  std::ofstream(path) << "\xEF\xBB\xBF  volume=40  \n# comment\n\nmusic-volume = loud\n"
+                         "fullscreen = no\ncolour = red\neffects-volume = 101\nmute\n\x01garbage";
+  testing::internal::CaptureStderr();
   ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "skypop: " + path.string() +
+                ": lines 4, 6, 7, 8, 9 make no sense; those settings keep their defaults\n");
   EXPECT_EQ(std::tie(read.fullScreen, read.masterVolume, read.musicVolume, read.effectsVolume,
                      read.muted),
             std::make_tuple(false, 40, 100, 100, false));
 
-  // A settings file that cannot be read (a folder here): one warning, the defaults, the keys
-  // still work for the run, and no write is even tried.
-  setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+  // A settings file that cannot be read (a folder here): one warning, its path quoted with the
+  // control character escaped, the defaults, the keys still work for the run, and no write is
+  // even tried.
+  setenv("XDG_CONFIG_HOME", (root_ / "con\x1b[1mfig").c_str(), 1);
   fs::create_directories(SettingsPath());
   testing::internal::CaptureStderr();
   StartOnDesktop(Options{});
   const std::string warning = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(warning.rfind("skypop: " + SettingsPath() + ": ", 0), 0u) << warning;
+  EXPECT_EQ(warning.rfind("skypop: " + (root_ / "con\\x1b[1mfig").string(), 0), 0u) << warning;
   EXPECT_EQ(platform::CurrentPlayerSettings().masterVolume, 100);
   testing::internal::CaptureStderr();
   platform::ChangePlayerSettings(platform::ToggledMute(platform::CurrentPlayerSettings()));
@@ -157,6 +165,13 @@ TEST_F(PlayerFilesTest, KeysChangeTheStoredSettingsButTheCommandLineOnlyThisRun)
   ASSERT_EQ(ReadSettings(SettingsPath(), &read), SettingsRead::kLoaded);
   EXPECT_EQ(std::tie(read.muted, read.masterVolume, read.effectsVolume),
             std::make_tuple(false, 40, 100));
+
+  // SIGPIPE is ignored for the run only: what was there before comes back when it stops.
+  StopOnDesktop();
+  void (*const theirs)(int) = std::signal(SIGPIPE, SIG_DFL);
+  StartOnDesktop(options);
+  StopOnDesktop();
+  EXPECT_EQ(std::signal(SIGPIPE, theirs), SIG_DFL);
 
   options.noMusic = true;
   EXPECT_TRUE(StartOnDesktop(options).sound);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The game in a window on a 1920 x 1080 screen with a window manager, as on a laptop or desktop:
-# it opens at 2x (1280 x 960), can be resized, keeps a crisp 4:3 picture with black bars at any
+# The game on a 1920 x 1080 screen. First with no window manager, as in a kiosk or a cabinet:
+# full screen still covers the whole screen with a 1440 x 1080 picture between black bars, and F11
+# goes to a window and back. Then with a window manager, as on a laptop or desktop: the window
+# opens at 2x (1280 x 960), can be resized, keeps a crisp 4:3 picture with black bars at any
 # size, and F11 / Alt+Enter switch to full screen and back, remembered in the settings file.
 # Usage: desktop_window.sh PATH_TO_SKYPOP
 set -u
@@ -26,10 +28,10 @@ fail() {
   exit 1
 }
 
-# -displayfd picks a free display number; SKYPOP_E2E_DISPLAY (":131") pins one instead.
+# -displayfd picks a free display number; SKYPOP_E2E_DISPLAY (":131" or "131") pins one instead.
 if [ -n "${SKYPOP_E2E_DISPLAY:-}" ]; then
   echo "${SKYPOP_E2E_DISPLAY#:}" >"$work/display"
-  Xvfb "$SKYPOP_E2E_DISPLAY" -screen 0 1920x1080x24 -nolisten tcp 2>"$work/xvfb.log" &
+  Xvfb ":${SKYPOP_E2E_DISPLAY#:}" -screen 0 1920x1080x24 -nolisten tcp 2>"$work/xvfb.log" &
   pids+=($!)
   sleep 1
   kill -0 "${pids[0]}" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
@@ -43,22 +45,18 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -1 "$work/display")"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
 
-(cd "$work" && SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work" exec "$game_bin" --data-dir . -w \
-  2>"$work/game.log") &
-game_pid=$!
-pids=("$game_pid" "${pids[@]}")
-
-window=$(timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' | head -1)
-[ -n "$window" ] || fail "no visible window named SKYPOP FRENZY"
-xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
-sleep 1
+# Starts the game with these options and finds its window.
+start_game() {
+  (cd "$work" && SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work" exec "$game_bin" --data-dir . "$@" \
+    2>"$work/game.log") &
+  game_pid=$!
+  pids=("$game_pid" "${pids[@]}")
+  window=$(timeout 15 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' | head -1)
+  [ -n "$window" ] || fail "no visible window named SKYPOP FRENZY"
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
+  sleep 1
+}
 
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 # Waits up to 5 s for the window to reach a size (the window manager takes its time).
@@ -119,6 +117,31 @@ check_picture() {
   fi
 }
 
+# Escape, and the game must end by itself with status 0.
+quit_game() {
+  key Escape
+  wait "$game_pid" || fail "exit code $?; $(cat "$work/game.log")"
+}
+
+start_game
+[ "$(size)" = "1920x1080" ] || fail "full screen without a window manager is $(size)"
+check_picture 1440 1080 1
+key F11
+wait_size 1280x960 || fail "F11 without a window manager gave a $(size) window"
+key F11
+wait_size 1920x1080 || fail "F11 without a window manager gave $(size), not full screen"
+check_picture 1440 1080 1
+quit_game
+rm -f "$work/skypop/skypop.cfg"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
+
+start_game -w
 [ "$(size)" = "1280x960" ] || fail "window opened at $(size), expected 1280x960"
 check_resizable "first opened"
 check_picture 1280 960 2  # the whole window is the picture here
@@ -135,12 +158,6 @@ wait_size 1280x960 || fail "Alt+Enter did not give back a 1280x960 window: $(siz
 check_resizable "after Alt+Enter"
 wait_setting "fullscreen = no" || fail "window not remembered: $(cat "$work/skypop/skypop.cfg")"
 
-key Escape
-for _ in $(seq 100); do
-  kill -0 "$game_pid" 2>/dev/null || break
-  sleep 0.1
-done
-wait "$game_pid"
-code=$?
-[ "$code" -eq 0 ] || fail "exit code $code; $(cat "$work/game.log")"
-echo "PASS: 1280x960 resizable window, 4:3 crisp picture, F11 and Alt+Enter remembered"
+quit_game
+echo "PASS: full screen without a window manager, 1280x960 resizable window, 4:3 crisp picture," \
+  "F11 and Alt+Enter remembered"

@@ -79,10 +79,18 @@ desktop-file-validate "$root/usr/share/applications/$app_id.desktop" || fail "de
 metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
 appstreamcli validate --no-net --explain "$metainfo" || fail "metainfo does not validate"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo lacks release $version"
-# The screenshots point into the repository at the release's tag: each must be a committed
-# picture of the game's own 640 x 480 screen.
+# With a homepage (SKYPOP_HOMEPAGE) the screenshots point into the repository at the release's
+# tag: each must be a committed picture of the game's own 640 x 480 screen. Without one there is
+# no address anywhere, and no screenshot.
 shots=$(grep -o '<image[^>]*>[^<]*' "$metainfo" | sed 's/.*>//')
-[ "$(echo "$shots" | grep -c .)" -ge 3 ] || fail "fewer than three screenshots"
+copyright=$root/usr/share/doc/skypop/copyright
+if [ -n "$(field Homepage)" ]; then
+  [ "$(echo "$shots" | grep -c .)" -ge 3 ] || fail "fewer than three screenshots"
+  grep -q "^Source: $(field Homepage)\$" "$copyright" || fail "the copyright file names no source"
+else
+  [ -z "$shots" ] && ! grep -q '<url' "$metainfo" && ! grep -q '^Source:' "$copyright" ||
+    fail "an address or a screenshot without a homepage"
+fi
 for url in $shots; do
   picture=$source_dir/${url#*/raw/v"$version"/}
   [ "$(identify -format '%m %wx%h' "$picture" 2>/dev/null)" = "PNG 640x480" ] ||

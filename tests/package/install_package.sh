@@ -51,10 +51,10 @@ dpkg-query -W -f='${Status} ${Version}' skypop | grep -q "install ok installed $
   fail "skypop $version is not installed after dpkg -i"
 [ -x /usr/games/skypop ] || fail "no /usr/games/skypop"
 
-# -displayfd picks a free display number; SKYPOP_XVFB_DISPLAY names one on a shared machine.
+# -displayfd picks a free display number; SKYPOP_XVFB_DISPLAY ("132" or ":132") pins one instead.
 if [ -n "${SKYPOP_XVFB_DISPLAY:-}" ]; then
-  Xvfb ":$SKYPOP_XVFB_DISPLAY" -screen 0 640x480x24 -nolisten tcp 2>"$work/xvfb.log" &
-  echo "$SKYPOP_XVFB_DISPLAY" >"$work/display"
+  Xvfb ":${SKYPOP_XVFB_DISPLAY#:}" -screen 0 640x480x24 -nolisten tcp 2>"$work/xvfb.log" &
+  echo "${SKYPOP_XVFB_DISPLAY#:}" >"$work/display"
   sleep 1
 else
   Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &

@@ -222,7 +222,7 @@ TEST_F(HighScoresTest, FilesThatMayNotBeReplacedAreLeftAndReported) {
   const Case cases[] = {
       {"read-only file", 0444, 0755, false, "the file is read-only; high scores not saved"},
       {"unreadable file", 0000, 0755, false, "cannot read it: Permission denied"},
-      // The original game's way: rewritten in place when the folder takes no new files.
+      // A writable file in a folder that takes no new files is rewritten in place.
       {"read-only folder", 0644, 0555, true, "its folder takes no new files"},
   };
   for (const Case& c : cases) {

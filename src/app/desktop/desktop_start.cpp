@@ -1,5 +1,7 @@
 #include "app/desktop/desktop_start.h"
 
+#include <csignal>
+
 #include "app/desktop/settings.h"
 #include "app/desktop/user_folders.h"
 #include "host/synth.h"
@@ -19,6 +21,29 @@ struct StoredSettings {
 };
 
 StoredSettings settingsFile;
+
+// A write to a closed pipe (`skypop 2>&1 | head -1`, a terminal gone) must fail like any other
+// write rather than end the game unsaved: SIGPIPE is ignored from before the first warning the
+// start-up may print, and its previous handling comes back when the run stops.
+using SignalHandler = void (*)(int);
+SignalHandler previousPipeHandler = SIG_DFL;
+bool ignoringPipe = false;
+
+void IgnoreBrokenPipes() {
+#ifdef SIGPIPE
+  const SignalHandler previous = std::signal(SIGPIPE, SIG_IGN);
+  if (previous == SIG_ERR || ignoringPipe) return;
+  previousPipeHandler = previous;
+  ignoringPipe = true;
+#endif
+}
+
+void RestoreBrokenPipes() {
+#ifdef SIGPIPE
+  if (ignoringPipe) std::signal(SIGPIPE, previousPipeHandler);
+  ignoringPipe = false;
+#endif
+}
 
 // Only what the player has just changed goes into the file: the command line's choices were for
 // this run alone and must not leak into the next.
@@ -41,6 +66,7 @@ std::string SettingsPath() {
 }
 
 SoundChoice StartOnDesktop(const Options& options) {
+  IgnoreBrokenPipes();
   const ScoreFilePaths scores = ResolveScoreFiles(options.dataDir);
   SetScoreFiles(scores.path.c_str(),
                 scores.importPath.empty() ? nullptr : scores.importPath.c_str());
@@ -67,4 +93,5 @@ SoundChoice StartOnDesktop(const Options& options) {
 
 void StopOnDesktop() {
   platform::ListenToPlayerSettings(nullptr);
+  RestoreBrokenPipes();
 }

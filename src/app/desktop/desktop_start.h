@@ -8,9 +8,11 @@
 #include "app/desktop/options.h"
 #include "shell/game_main.h"
 
-// Prepares the run (scores, settings, platform) and returns which sound subsystems it opens.
+// Prepares the run (scores, settings, platform; a closed pipe no longer ends the process) and
+// returns which sound subsystems it opens.
 SoundChoice StartOnDesktop(const Options& options);
-// Stops listening to the player's keys (the settings stay as they are).
+// Stops listening to the player's keys and gives SIGPIPE its previous handling back (the settings
+// stay as they are).
 void StopOnDesktop();
 // Where the settings file is: skypop.cfg in the per-user config folder.
 std::string SettingsPath();

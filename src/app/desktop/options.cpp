@@ -4,9 +4,10 @@
 
 #include <getopt.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "machine/printable.h"
 
 namespace {
 
@@ -65,45 +66,65 @@ bool LongOptionNamed(const char* name) {
   return false;
 }
 
+// The long options an abbreviation could stand for, as "'--nosound' or '--nomusic'"; empty unless
+// there are two or more (getopt takes a unique abbreviation as the option itself).
+std::string Candidates(const char* abbreviation) {
+  std::string names;
+  int count = 0;
+  const size_t length = std::strlen(abbreviation);
+  if (length == 0) return names;
+  for (const option& known : kLongOptions) {
+    if (known.name == nullptr || std::strncmp(known.name, abbreviation, length) != 0) continue;
+    names += names.empty() ? "'--" : "' or '--";
+    names += known.name;
+    ++count;
+  }
+  return count > 1 ? names + "'" : "";
+}
+
 // The option as the player wrote it, for the error line.
 const char* Spelled(int index, const char* fallback) {
   return index >= 0 ? kLongOptions[index].name : fallback;
 }
 
-int Refuse(std::FILE* err, const char* what) {
-  std::fprintf(err, "skypop: %s (try 'skypop --help')\n", what);
+int Refuse(std::FILE* err, const std::string& what) {
+  std::fprintf(err, "skypop: %s (try 'skypop --help')\n", what.c_str());
   return 2;
 }
 
 // What was wrong with the option getopt stopped at: a long option is named as written (before
 // any "=value"), a short one by its letter.
-const char* Complaint(const char* written, bool missingValue, char (&message)[256]) {
-  char name[64] = "-?";
+std::string Complaint(const char* written, bool missingValue) {
+  std::string name = "-?";
   bool givenAValue = false;
+  std::string candidates;
   if (std::strncmp(written, "--", 2) == 0) {
     const char* equals = std::strchr(written, '=');
-    const int length = equals != nullptr ? static_cast<int>(equals - written) : 63;
-    std::snprintf(name, sizeof name, "%.*s", length, written);
-    givenAValue = equals != nullptr && LongOptionNamed(name + 2);
+    name.assign(written,
+                equals != nullptr ? static_cast<size_t>(equals - written) : std::strlen(written));
+    givenAValue = equals != nullptr && LongOptionNamed(name.c_str() + 2);
+    candidates = Candidates(name.c_str() + 2);
   } else {
     name[1] = static_cast<char>(optopt);
   }
-  if (missingValue) {
-    std::snprintf(message, sizeof message, "option '%s' needs a value", name);
-  } else if (givenAValue) {
-    std::snprintf(message, sizeof message, "option '%s' takes no value", name);
-  } else {
-    std::snprintf(message, sizeof message, "unknown option '%s'", name);
-  }
+  // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on "literal" + a temporary.
+  std::string message =
+      missingValue || givenAValue || !candidates.empty() ? "option '" : "unknown option '";
+  message += platform::Printable(name);
+  message += '\'';
+  if (missingValue) return message + " needs a value";
+  if (givenAValue) return message + " takes no value";
+  if (!candidates.empty()) return message + " is ambiguous: " + candidates;
   return message;
 }
 
+// Plain decimal digits only: no sign, no blanks, no "0x".
 bool ReadVolume(const char* text, std::optional<int>* out) {
-  errno = 0;
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || value < 0 || value > 100) return false;
-  *out = static_cast<int>(value);
+  const size_t digits = std::strspn(text, "0123456789");
+  if (digits == 0 || text[digits] != '\0' || digits > 9) return false;
+  const int value = std::atoi(text);
+  if (value > 100) return false;
+  *out = value;
   return true;
 }
 
@@ -113,7 +134,6 @@ int ParseOptions(int argc, char** argv, Options* options, std::FILE* out, std::F
   *options = Options{};
   optind = 0;  // glibc starts afresh, so the command line can be read more than once (tests)
   opterr = 0;  // the messages are ours, on one line each
-  char message[256];
   for (;;) {
     int index = -1;
     const int c = getopt_long(argc, argv, ":hvwf", kLongOptions, &index);
@@ -156,19 +176,18 @@ int ParseOptions(int argc, char** argv, Options* options, std::FILE* out, std::F
         volume = &options->effectsVolume;
         break;
       case ':':
-        return Refuse(err, Complaint(argv[optind - 1], true, message));
+        return Refuse(err, Complaint(argv[optind - 1], true));
       default:
-        return Refuse(err, Complaint(argv[optind - 1], false, message));
+        return Refuse(err, Complaint(argv[optind - 1], false));
     }
     if (volume != nullptr && !ReadVolume(optarg, volume)) {
-      std::snprintf(message, sizeof message, "--%s wants a number from 0 to 100, not '%s'",
-                    Spelled(index, "volume"), optarg);
-      return Refuse(err, message);
+      return Refuse(err, std::string("--") + Spelled(index, "volume") +
+                             " wants a number from 0 to 100, not '" + platform::Printable(optarg) +
+                             "'");
     }
   }
   if (optind < argc) {
-    std::snprintf(message, sizeof message, "unexpected argument '%s'", argv[optind]);
-    return Refuse(err, message);
+    return Refuse(err, "unexpected argument '" + platform::Printable(argv[optind]) + "'");
   }
   return kRunTheGame;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "machine/printable.h"
 #include "machine/user_file.h"
 
 namespace {
@@ -79,25 +80,40 @@ SettingsRead ReadSettings(const std::string& path, platform::PlayerSettings* set
     case platform::UserFileRead::kMissing:
       return SettingsRead::kMissing;  // nothing chosen yet: no reason to say anything
     case platform::UserFileRead::kUnreadable:
-      std::fprintf(stderr, "skypop: %s: %s; using the default settings\n", path.c_str(),
-                   file.problem().c_str());
+      std::fprintf(stderr, "skypop: %s: %s; using the default settings\n",
+                   platform::Printable(path).c_str(), platform::Printable(file.problem()).c_str());
       return SettingsRead::kUnreadable;
     case platform::UserFileRead::kRead:
       break;
   }
+  // Editors that save "UTF-8 with BOM" put one before the first key.
+  constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+  const size_t first = text.rfind(kByteOrderMark, 0) == 0 ? sizeof kByteOrderMark - 1 : 0;
+  // Every line that makes no sense is named (the first few, then how many more), in one line.
+  constexpr int kNamedAtMost = 10;
+  std::string bad;
+  int badCount = 0;
+  const auto note = [&bad, &badCount](int number) {
+    if (++badCount <= kNamedAtMost) bad += (badCount > 1 ? ", " : "") + std::to_string(number);
+  };
   int number = 0;
-  int firstBad = 0;
-  for (size_t start = 0; start < text.size();) {
+  for (size_t start = first; start < text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     ++number;
-    if (!ReadLine(line.data(), settings) && firstBad == 0) firstBad = number;
+    // A file cut off at the read limit ends in part of a line: that line is bad, and unread.
+    if ((truncated && end == text.size()) || !ReadLine(line.data(), settings)) note(number);
     start = end + 1;
   }
-  if (firstBad != 0 || truncated) {
-    std::fprintf(stderr, "skypop: %s:%d makes no sense; that setting keeps its default\n",
-                 path.c_str(), firstBad != 0 ? firstBad : number);
+  // Cut off right after a whole line: the first line past the limit is the bad one.
+  if (truncated && (text.empty() || text.back() == '\n')) note(number + 1);
+  if (badCount > kNamedAtMost) bad += " and " + std::to_string(badCount - kNamedAtMost) + " more";
+  if (badCount > 0) {
+    std::fprintf(
+        stderr, "skypop: %s: line%s %s make%s no sense; %s\n", platform::Printable(path).c_str(),
+        badCount > 1 ? "s" : "", bad.c_str(), badCount > 1 ? "" : "s",
+        badCount > 1 ? "those settings keep their defaults" : "that setting keeps its default");
   }
   return SettingsRead::kLoaded;
 }

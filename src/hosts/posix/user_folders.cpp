@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "host/user_files.h"
 
@@ -23,14 +24,18 @@ std::string HomeFolder() {
 }
 
 // $VARIABLE/skypop, or ~/fallbackUnderHome when the variable is unset, empty or not an absolute
-// path (which the XDG rules say to ignore).
+// path (which the XDG rules say to ignore); with "." and ".." taken out and slashes single, by
+// the letters alone: the folders are made one by one along the path, and a walk through "a/.."
+// would leave a stray "a" behind.
 std::string BaseFolder(const char* variable, const char* fallbackUnderHome) {
   const char* value = std::getenv(variable);
-  if (value != nullptr && value[0] == '/') return std::string(value) + "/skypop";
-  std::string folder = HomeFolder();
-  folder += '/';
-  folder += fallbackUnderHome;
-  return folder;
+  std::string folder;
+  if (value != nullptr && value[0] == '/') {
+    folder = std::string(value) + "/skypop";
+  } else {
+    folder = HomeFolder() + '/' + fallbackUnderHome;
+  }
+  return std::filesystem::path(folder).lexically_normal().string();
 }
 
 }  // namespace

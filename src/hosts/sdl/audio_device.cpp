@@ -6,6 +6,7 @@
 
 #include "machine/audio.h"
 #include "machine/audio_mixer.h"
+#include "machine/printable.h"
 
 namespace platform {
 namespace {
@@ -37,7 +38,8 @@ int PreferredRate() {
 bool OpenAudioDevice() {
   if (CurrentAudioDevice() != nullptr) return true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "skypop: no audio device: %s; playing without sound\n", SDL_GetError());
+    std::fprintf(stderr, "skypop: no audio device: %s; playing without sound\n",
+                 Printable(SDL_GetError()).c_str());
     return false;
   }
   SDL_AudioSpec want;
@@ -51,7 +53,8 @@ bool OpenAudioDevice() {
   SDL_zero(have);
   device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (device == 0) {
-    std::fprintf(stderr, "skypop: no audio device: %s; playing without sound\n", SDL_GetError());
+    std::fprintf(stderr, "skypop: no audio device: %s; playing without sound\n",
+                 Printable(SDL_GetError()).c_str());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }

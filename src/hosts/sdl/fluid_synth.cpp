@@ -7,14 +7,18 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 
 #include "host/synth.h"
 #include "machine/audio.h"
+#include "machine/printable.h"
 #include "machine/synth_setup.h"
 
 namespace platform {
@@ -38,19 +42,127 @@ bool TryLoad(fluid_synth_t* synth, const char* path) {
          fluid_synth_sfload(synth, path, 1) != FLUID_FAILED;
 }
 
+uint32_t LittleEndian32(const unsigned char* bytes) {
+  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+// The preset data's nine tables, in the order they must come, each with the size of its records.
+struct PresetTable {
+  char id[5];
+  uint32_t recordSize;
+};
+constexpr PresetTable kPresetTables[] = {{"phdr", 38}, {"pbag", 4},  {"pmod", 10},
+                                         {"pgen", 4},  {"inst", 22}, {"ibag", 4},
+                                         {"imod", 10}, {"igen", 4},  {"shdr", 46}};
+
+// What is wrong with the tables of the pdta list that runs from `at` to `end`; empty when nothing.
+std::string PresetTablesFault(std::FILE* file, long long at, long long end) {
+  for (const PresetTable& table : kPresetTables) {
+    unsigned char chunk[8];
+    if (end - at < 8 || std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+        std::fread(chunk, 1, sizeof chunk, file) != sizeof chunk ||
+        std::memcmp(chunk, table.id, 4) != 0) {
+      return std::string("its preset data lacks the ") + table.id + " table";
+    }
+    const uint32_t size = LittleEndian32(chunk + 4);
+    if (size % table.recordSize != 0 || end - at - 8 < size) {
+      return std::string("its ") + table.id + " table is broken";
+    }
+    at += 8 + size;
+  }
+  return "";
+}
+
+// What is wrong with the outline of the open soundfont file: a RIFF 'sfbk' form exactly as long
+// as the file, made of whole chunks among which are the INFO, sdta and pdta lists, the last with
+// its tables in order. Empty when nothing is.
+std::string OutlineFault(std::FILE* file) {
+  unsigned char form[12];
+  if (std::fread(form, 1, sizeof form, file) != sizeof form) {
+    return std::ferror(file) ? std::strerror(errno) : "it is too short to be a soundfont";
+  }
+  if (std::memcmp(form, "RIFF", 4) != 0 || std::memcmp(form + 8, "sfbk", 4) != 0) {
+    return "it is not a soundfont (no RIFF sfbk header)";
+  }
+  if (std::fseek(file, 0, SEEK_END) != 0) return std::strerror(errno);
+  const long long size = std::ftell(file);
+  const long long end = 8LL + LittleEndian32(form + 4);
+  if (size != end) {
+    return "it is " + std::to_string(size) + " bytes long where its header says " +
+           std::to_string(end) + (size < end ? " (cut short)" : "");
+  }
+  const char* const kLists[] = {"INFO", "sdta", "pdta"};
+  bool found[3] = {};
+  for (long long at = 12; at < end;) {
+    unsigned char chunk[12] = {};
+    if (end - at < 8 || std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 ||
+        std::fread(chunk, 1, sizeof chunk, file) < 8) {
+      return "it is cut short inside a chunk at byte " + std::to_string(at);
+    }
+    const long long next = at + 8 + LittleEndian32(chunk + 4) + (chunk[4] & 1u);
+    if (next > end) {
+      return "its '" + Printable(std::string_view(reinterpret_cast<char*>(chunk), 4)) +
+             "' chunk at byte " + std::to_string(at) + " runs past the end";
+    }
+    const bool list = std::memcmp(chunk, "LIST", 4) == 0 && next - at >= 12;
+    for (int i = 0; i < 3; ++i) found[i] |= list && std::memcmp(chunk + 8, kLists[i], 4) == 0;
+    if (list && std::memcmp(chunk + 8, "pdta", 4) == 0) {
+      std::string fault = PresetTablesFault(file, at + 12, next);
+      if (!fault.empty()) return fault;
+    }
+    at = next;
+  }
+  for (int i = 0; i < 3; ++i) {
+    if (!found[i]) return std::string("it has no ") + kLists[i] + " list";
+  }
+  return "";
+}
+
+// Why FluidSynth would refuse the soundfont at `path`, found before it sees the file: each of its
+// loaders (the soundfont one, then the DLS one) would print its own complaint, several lines for
+// one bad file. Empty when the file looks whole.
+std::string SoundfontFault(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return std::strerror(errno);
+  const std::string fault = OutlineFault(file);
+  std::fclose(file);
+  return fault;
+}
+
+// FluidSynth's own complaints while the soundfonts load: the first is kept as the reason for the
+// game's one line, none is printed.
+char fluidComplaint[200] = "";
+
+void KeepComplaint(int, const char* message, void*) {
+  if (fluidComplaint[0] == '\0') {
+    std::snprintf(fluidComplaint, sizeof fluidComplaint, "%s", message);
+  }
+}
+
+constexpr int kQuietLevels[] = {FLUID_PANIC, FLUID_ERR, FLUID_WARN};
+
 // The player's own soundfont, tried first.
 std::string playerSoundfont;
 
-bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
-  char* named = nullptr;
-  bool loaded = false;
-  if (!playerSoundfont.empty()) {
-    loaded = TryLoad(synth, playerSoundfont.c_str());
-    if (!loaded) {
-      std::fprintf(stderr, "skypop: cannot use soundfont %s; trying the system's own\n",
-                   playerSoundfont.c_str());
-    }
+bool LoadPlayerSoundfont(fluid_synth_t* synth) {
+  std::string fault = SoundfontFault(playerSoundfont.c_str());
+  fluidComplaint[0] = '\0';
+  if (fault.empty() && fluid_synth_sfload(synth, playerSoundfont.c_str(), 1) != FLUID_FAILED) {
+    return true;
   }
+  if (fault.empty()) fault = fluidComplaint[0] != '\0' ? fluidComplaint : "FluidSynth refused it";
+  std::fprintf(stderr, "skypop: cannot use soundfont %s: %s; trying the system's own\n",
+               Printable(playerSoundfont).c_str(), Printable(fault).c_str());
+  return false;
+}
+
+bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
+  fluid_log_function_t previous[std::size(kQuietLevels)];
+  for (size_t i = 0; i < std::size(kQuietLevels); ++i) {
+    previous[i] = fluid_set_log_function(kQuietLevels[i], KeepComplaint, nullptr);
+  }
+  char* named = nullptr;
+  bool loaded = !playerSoundfont.empty() && LoadPlayerSoundfont(synth);
   if (!loaded && fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
       named != nullptr) {
     loaded = TryLoad(synth, named);
@@ -59,6 +171,9 @@ bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
   for (const char* path : kWellKnownSoundfonts) {
     if (loaded) break;
     loaded = TryLoad(synth, path);
+  }
+  for (size_t i = 0; i < std::size(kQuietLevels); ++i) {
+    fluid_set_log_function(kQuietLevels[i], previous[i], nullptr);
   }
   return loaded;
 }

@@ -47,7 +47,8 @@ class SdlPresenter final : public Presenter {
   // The game asks for the whole screen; a player who chose the window keeps it.
   bool EnterFullScreen() override {
     if (!CurrentPlayerSettings().fullScreen) return true;
-    return SDL_SetWindowFullscreen(window_->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if ((SDL_GetWindowFlags(window_->sdl) & SDL_WINDOW_FULLSCREEN) != 0) return true;
+    return SetFullScreen(window_->sdl, true);
   }
 
   bool SetPictureSize(int width, int height) override {

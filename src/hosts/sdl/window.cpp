@@ -11,6 +11,7 @@
 #include "hosts/sdl/sdl_window.h"
 #include "machine/message_queue.h"
 #include "machine/player_settings.h"
+#include "machine/printable.h"
 #include "machine/resources.h"
 
 namespace platform {
@@ -51,9 +52,10 @@ bool Screenless(const char* driver) {
   return SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0;
 }
 
+// `why` may quote DISPLAY or SDL_VIDEODRIVER as the environment gave them.
 void ReportNoDisplay(const char* why) {
   std::fprintf(stderr, "skypop: no display: %s (SDL_VIDEODRIVER=dummy runs the game without one)\n",
-               why);
+               Printable(why).c_str());
 }
 
 // Without a display SDL would quietly fall back to a window nobody can see, and the game would
@@ -122,18 +124,23 @@ int WindowScale(int displayIndex) {
 WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {
   if (!StartVideo()) return nullptr;
   // Resizable from the start: SDL ignores the flag when it is asked for while the window is full
-  // screen, and the window would keep one fixed size after Alt+Enter.
+  // screen, and the window would keep one fixed size after Alt+Enter. Full screen starts as a
+  // borderless window that already covers the display: without a window manager (a kiosk, a
+  // cabinet) nobody else would give it the display's size.
   const bool fullScreen = CurrentPlayerSettings().fullScreen;
   const Uint32 kFlags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
-                        (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-  const int scale = fullScreen ? 1 : WindowScale(0);
-  const int where = fullScreen ? 0 : static_cast<int>(SDL_WINDOWPOS_CENTERED);
-  const int w = kPictureWidth * scale;
-  const int h = kPictureHeight * scale;
+                        (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS : 0);
+  const int scale = WindowScale(0);
+  SDL_Rect area{static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED),
+                kPictureWidth * scale, kPictureHeight * scale};
+  if (fullScreen && SDL_GetDisplayBounds(0, &area) != 0) {
+    area = SDL_Rect{0, 0, kPictureWidth, kPictureHeight};
+  }
   // Made ready for OpenGL from the start, so the display's renderer need not re-create the window
   // (a visible window re-created costs a round with the window manager); without OpenGL, plain.
-  SDL_Window* sdl = SDL_CreateWindow(caption, where, where, w, h, kFlags | SDL_WINDOW_OPENGL);
-  if (sdl == nullptr) sdl = SDL_CreateWindow(caption, where, where, w, h, kFlags);
+  SDL_Window* sdl =
+      SDL_CreateWindow(caption, area.x, area.y, area.w, area.h, kFlags | SDL_WINDOW_OPENGL);
+  if (sdl == nullptr) sdl = SDL_CreateWindow(caption, area.x, area.y, area.w, area.h, kFlags);
   if (sdl == nullptr) {
     std::fprintf(stderr, "skypop: cannot create the window: %s\n", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -152,8 +159,22 @@ WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {
 }
 
 bool SetFullScreen(SDL_Window* sdl, bool fullScreen) {
-  if (fullScreen) return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  if (fullScreen) {
+    // The window covers the display by itself first, borderless: a window manager then only
+    // confirms it, and without one (where SDL would believe in a size the window never got) the
+    // picture still fills the screen.
+    SDL_Rect display{};
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(sdl), &display) == 0) {
+      SDL_SetWindowBordered(sdl, SDL_FALSE);
+      SDL_SetWindowPosition(sdl, display.x, display.y);
+      SDL_SetWindowSize(sdl, display.w, display.h);
+    }
+    if (SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) return true;
+    SDL_SetWindowBordered(sdl, SDL_TRUE);
+    return false;
+  }
   if (SDL_SetWindowFullscreen(sdl, 0) != 0) return false;
+  SDL_SetWindowBordered(sdl, SDL_TRUE);
   // Asked again now that the window is out of full screen, where SDL honours it.
   SDL_SetWindowResizable(sdl, SDL_TRUE);
   const int scale = WindowScale(SDL_GetWindowDisplayIndex(sdl));
