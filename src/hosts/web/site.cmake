@@ -5,16 +5,17 @@
 set(WEB_HOST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 # The synthesizer is npm's js-synthesizer with the libfluidsynth it bundles (pinned in
-# package-lock.json, installed by `make web`); the soundfont is Debian's TimGM6mb. Each goes into
-# the site under the name synth.js fetches, with its licence beside it.
+# package-lock.json, installed by `make web`); the soundfont is the game's own cut of TimGM6mb
+# (resources/skypop.sf2, GPL-2: its LICENSE.txt says where it came from and how it was cut). Each
+# goes into the site under the name synth.js fetches, with its licence beside it.
 set(SYNTH_PACKAGE ${PROJECT_SOURCE_DIR}/node_modules/js-synthesizer)
 set(SKYPOP_SOUND_SITE_FILES
     ${SYNTH_PACKAGE}/dist/js-synthesizer.js js-synthesizer.js
     ${SYNTH_PACKAGE}/LICENSE js-synthesizer.LICENSE.txt
     ${SYNTH_PACKAGE}/externals/libfluidsynth-2.4.6.js libfluidsynth-2.4.6.js
     ${SYNTH_PACKAGE}/externals/LICENSE.fluidsynth.txt libfluidsynth.LICENSE.txt
-    /usr/share/sounds/sf2/TimGM6mb.sf2 TimGM6mb.sf2
-    /usr/share/doc/timgm6mb-soundfont/copyright TimGM6mb.LICENSE.txt)
+    ${PROJECT_SOURCE_DIR}/resources/skypop.sf2 skypop.sf2
+    ${PROJECT_SOURCE_DIR}/resources/skypop.sf2.LICENSE.txt skypop.sf2.LICENSE.txt)
 
 # skypop_site(NAME PROGRAM DIR [TEST]): the custom target NAME fills DIR around PROGRAM's .js and
 # .wasm (already linked into DIR) with the page, its icon and the sound files; TEST adds the test
@@ -38,7 +39,7 @@ function(skypop_site name program dir)
   while(copies)
     list(POP_FRONT copies from to)
     if(NOT EXISTS ${from})
-      message(FATAL_ERROR "${from} is missing: `make web` installs it (npm ci, timgm6mb-soundfont)")
+      message(FATAL_ERROR "${from} is missing: `make web` installs it (npm ci)")
     endif()
     add_custom_command(OUTPUT ${dir}/${to}
                        COMMAND ${CMAKE_COMMAND} -E copy ${from} ${dir}/${to}

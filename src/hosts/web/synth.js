@@ -1,5 +1,5 @@
 // The browser's General-MIDI synthesizer: FluidSynth compiled to WebAssembly (npm's
-// js-synthesizer and its libfluidsynth) with the TimGM6mb soundfont, all loaded in the background
+// js-synthesizer and its libfluidsynth) with the game's soundfont, all loaded in the background
 // from the site. It is told its MIDI messages and renders on the page's main thread, inside the
 // audio callback, into a buffer made once in its own heap and added into the game's.
 mergeInto(LibraryManager.library, {
@@ -7,7 +7,7 @@ mergeInto(LibraryManager.library, {
     files: {
       fluidsynth: 'libfluidsynth-2.4.6.js',
       synthesizer: 'js-synthesizer.js',
-      soundfont: 'TimGM6mb.sf2',
+      soundfont: 'skypop.sf2',
     },
     chunkFrames: 1024,
     ready: false,

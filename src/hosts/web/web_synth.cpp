@@ -21,7 +21,7 @@ namespace {
 class WebSynth final : public Synth {
  public:
   explicit WebSynth(int rate) {
-    // Without Web Audio nothing would ever hear it: the 6 MB soundfont is not worth fetching.
+    // Without Web Audio nothing would ever hear it: the soundfont is not worth fetching.
     if (CurrentAudioDevice() == nullptr) return;
     const SynthTuning& t = kSynthTuning;
     skypop_synth_start(rate, t.gain, t.polyphony, t.reverbRoomSize, t.reverbDamping, t.reverbWidth,
