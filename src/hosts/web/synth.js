@@ -52,14 +52,19 @@ mergeInto(LibraryManager.library, {
         printErr: function(text) { console.warn(text); },
       };
       var JSSynth;
-      var soundfont = SkypopSynth.fetchOk(files.soundfont).then(function(r) {
-        return r.arrayBuffer();
-      });
-      soundfont.catch(function() {});  // reported once, below
+      var soundfont;
+      // The scripts come first, the soundfont once they are in: it is needed last, and it arrives
+      // while the scripts are being evaluated instead of slowing their download.
       Promise.all([
         SkypopSynth.fetchOk(files.fluidsynth).then(function(r) { return r.text(); }),
         SkypopSynth.fetchOk(files.synthesizer).then(function(r) { return r.text(); }),
-      ]).then(SkypopSynth.whenIdle).then(function(texts) {
+      ]).then(function(texts) {
+        soundfont = SkypopSynth.fetchOk(files.soundfont).then(function(r) {
+          return r.arrayBuffer();
+        });
+        soundfont.catch(function() {});  // reported once, below
+        return texts;
+      }).then(SkypopSynth.whenIdle).then(function(texts) {
         SkypopSynth.evaluate(texts[0] + '\nreturn Module;', ['Module'], [fluid]);
         var holder = {exports: {}};
         SkypopSynth.evaluate(texts[1], ['module', 'exports'], [holder, holder.exports]);
