@@ -9,10 +9,25 @@ set(WEB_HOST_DIR ${CMAKE_CURRENT_LIST_DIR})
 # (resources/skypop.sf2, GPL-2: its LICENSE.txt says where it came from and how it was cut). Each
 # goes into the site under the name synth.js fetches, with its licence beside it.
 set(SYNTH_PACKAGE ${PROJECT_SOURCE_DIR}/node_modules/js-synthesizer)
+# libfluidsynth comes as one script with its WebAssembly inlined as text; the site gets the two
+# apart (tools/split_fluidsynth.js says why), split here whenever either file changes.
+set(FLUIDSYNTH_SCRIPT ${SYNTH_PACKAGE}/externals/libfluidsynth-2.4.6.js)
+set(FLUIDSYNTH_SPLIT ${CMAKE_BINARY_DIR}/fluidsynth/libfluidsynth-2.4.6)
+if(EXISTS ${FLUIDSYNTH_SCRIPT})
+  list(GET CMAKE_CROSSCOMPILING_EMULATOR 0 NODE)
+  execute_process(COMMAND ${NODE} ${PROJECT_SOURCE_DIR}/tools/split_fluidsynth.js
+                          ${FLUIDSYNTH_SCRIPT} ${FLUIDSYNTH_SPLIT}.js ${FLUIDSYNTH_SPLIT}.wasm
+                  COMMAND_ERROR_IS_FATAL ANY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FLUIDSYNTH_SCRIPT}
+                                                                 ${PROJECT_SOURCE_DIR}/tools/split_fluidsynth.js)
+else()
+  message(FATAL_ERROR "${FLUIDSYNTH_SCRIPT} is missing: `make web` installs it (npm ci)")
+endif()
 set(SKYPOP_SOUND_SITE_FILES
     ${SYNTH_PACKAGE}/dist/js-synthesizer.js js-synthesizer.js
     ${SYNTH_PACKAGE}/LICENSE js-synthesizer.LICENSE.txt
-    ${SYNTH_PACKAGE}/externals/libfluidsynth-2.4.6.js libfluidsynth-2.4.6.js
+    ${FLUIDSYNTH_SPLIT}.js libfluidsynth-2.4.6.js
+    ${FLUIDSYNTH_SPLIT}.wasm libfluidsynth-2.4.6.wasm
     ${SYNTH_PACKAGE}/externals/LICENSE.fluidsynth.txt libfluidsynth.LICENSE.txt
     ${PROJECT_SOURCE_DIR}/resources/skypop.sf2 skypop.sf2
     ${PROJECT_SOURCE_DIR}/resources/skypop.sf2.LICENSE.txt skypop.sf2.LICENSE.txt)

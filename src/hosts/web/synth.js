@@ -6,6 +6,7 @@ mergeInto(LibraryManager.library, {
   $SkypopSynth: {
     files: {
       fluidsynth: 'libfluidsynth-2.4.6.js',
+      fluidsynthCode: 'libfluidsynth-2.4.6.wasm',  // its WebAssembly (tools/split_fluidsynth.js)
       synthesizer: 'js-synthesizer.js',
       soundfont: 'skypop.sf2',
     },
@@ -44,6 +45,18 @@ mergeInto(LibraryManager.library, {
       });
     },
 
+    // Compiles the WebAssembly at `name` while it downloads (or, where the browser cannot, once
+    // it has: streaming also fails where a server sends it under a type other than
+    // application/wasm).
+    compile: function(name) {
+      var whole = function() {
+        return SkypopSynth.fetchOk(name).then(function(r) { return r.arrayBuffer(); })
+            .then(function(bytes) { return WebAssembly.compile(bytes); });
+      };
+      if (!WebAssembly.compileStreaming) return whole();
+      return WebAssembly.compileStreaming(SkypopSynth.fetchOk(name)).catch(whole);
+    },
+
     load: function(rate, settings) {
       var files = SkypopSynth.files;
       var fluid = {
@@ -51,6 +64,22 @@ mergeInto(LibraryManager.library, {
         print: function(text) { console.log(text); },
         printErr: function(text) { console.warn(text); },
       };
+      // libfluidsynth's code, compiled beside the download of its script, which takes it through
+      // its instantiateWasm hook.
+      var compiled = SkypopSynth.compile(files.fluidsynthCode);
+      compiled.catch(function() {});  // reported once, below
+      var instantiated = new Promise(function(resolve, reject) {
+        fluid.instantiateWasm = function(imports, receive) {
+          compiled.then(function(module) {
+            return WebAssembly.instantiate(module, imports).then(function(instance) {
+              receive(instance, module);
+              resolve();
+            });
+          }).catch(reject);
+          return {};
+        };
+      });
+      instantiated.catch(function() {});
       var JSSynth;
       var soundfont;
       // The scripts come first, the soundfont once they are in: it is needed last, and it arrives
@@ -70,7 +99,7 @@ mergeInto(LibraryManager.library, {
         SkypopSynth.evaluate(texts[1], ['module', 'exports'], [holder, holder.exports]);
         JSSynth = holder.exports;
         JSSynth.Synthesizer.initializeWithFluidSynthModule(fluid);
-        return JSSynth.waitForReady();
+        return Promise.all([instantiated, JSSynth.waitForReady()]);
       }).then(function() {
         var synth = new JSSynth.Synthesizer();
         synth.init(rate, settings);
