@@ -21,8 +21,8 @@ class Synth {
 // the soundfont loads on a background thread and the synthesizer is silent until it is ready or
 // when there is none.
 Synth& SystemSynth();
-// Names the soundfont the system synthesizer tries before the system's own (the player's
-// --soundfont); call before the music starts. Null or empty: the system's only.
+// Names the soundfont the system synthesizer tries before the game's own and the system's (the
+// player's --soundfont); call before the music starts. Null or empty: those two only.
 void UseSoundfont(const char* path);
 // Waits until the system synthesizer has finished loading; true when it can sound (tools and
 // benchmarks only).

@@ -72,7 +72,7 @@ for font in "cut.sf2: it is 16 bytes long where its header says 24 (cut short)" 
   for _ in $(seq 50); do grep -qs 'soundfont' "$log" && break || sleep 0.1; done
   kill -TERM "$game_pid" && wait "$game_pid"
   err=$(grep -v 'no General-MIDI soundfont found' "$log")
-  [ "$err" = "skypop: cannot use soundfont $work/$font; trying the system's own" ] ||
+  [ "$err" = "skypop: cannot use soundfont $work/$font; trying the game's own" ] ||
     fail "soundfont ${font%%:*}: stderr says: $(cat "$log")"
 done
 

@@ -1,7 +1,8 @@
-// The system synthesizer: FluidSynth with the system's General-MIDI soundfont. A background
-// thread builds a complete synthesizer (settings, synth, soundfont) without touching anything the
-// audio thread uses, then hands it over through one atomic pointer. Until then the audio thread
-// keeps a channel memory and replays it when it takes the synthesizer over.
+// The system synthesizer: FluidSynth with the player's soundfont (--soundfont), else the game's
+// own (skypop.sf2, installed with the game), else as a last resort the system's General-MIDI
+// soundfont. A background thread builds a complete synthesizer (settings, synth, soundfont) without
+// touching anything the audio thread uses, then hands it over through one atomic pointer. Until
+// then the audio thread keeps a channel memory and replays it when it takes the synthesizer over.
 #include <fluidsynth.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "host/program_folder.h"
 #include "host/synth.h"
 #include "machine/audio.h"
 #include "machine/printable.h"
@@ -144,16 +146,31 @@ constexpr int kQuietLevels[] = {FLUID_PANIC, FLUID_ERR, FLUID_WARN};
 // The player's own soundfont, tried first.
 std::string playerSoundfont;
 
-bool LoadPlayerSoundfont(fluid_synth_t* synth) {
-  std::string fault = SoundfontFault(playerSoundfont.c_str());
+// Loads the soundfont at `path`, or says in one line why it cannot and that the game goes on to
+// try `next`.
+bool LoadNamedSoundfont(fluid_synth_t* synth, const std::string& path, const char* next) {
+  std::string fault = SoundfontFault(path.c_str());
   fluidComplaint[0] = '\0';
-  if (fault.empty() && fluid_synth_sfload(synth, playerSoundfont.c_str(), 1) != FLUID_FAILED) {
-    return true;
-  }
+  if (fault.empty() && fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED) return true;
   if (fault.empty()) fault = fluidComplaint[0] != '\0' ? fluidComplaint : "FluidSynth refused it";
-  std::fprintf(stderr, "skypop: cannot use soundfont %s: %s; trying the system's own\n",
-               Printable(playerSoundfont).c_str(), Printable(fault).c_str());
+  std::fprintf(stderr, "skypop: cannot use soundfont %s: %s; trying %s\n", Printable(path).c_str(),
+               Printable(fault).c_str(), next);
   return false;
+}
+
+// The game's own soundfont, so that the songs sound the same on every machine: the first of the
+// places it is put that has it. Beside the program where it was built; in the data folder where
+// it was installed (SKYPOP_DATA_FROM_PROGRAM, from the program's folder). Empty when neither has.
+std::string GameSoundfont() {
+  std::string folder = ProgramFolder();
+  if (folder.empty()) return "";
+  folder += '/';
+  for (const char* under : {"", SKYPOP_DATA_FROM_PROGRAM "/"}) {
+    std::string path = folder;
+    path.append(under).append("skypop.sf2");
+    if (access(path.c_str(), F_OK) == 0) return path;
+  }
+  return "";
 }
 
 bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
@@ -162,7 +179,12 @@ bool LoadSoundfont(fluid_settings_t* settings, fluid_synth_t* synth) {
     previous[i] = fluid_set_log_function(kQuietLevels[i], KeepComplaint, nullptr);
   }
   char* named = nullptr;
-  bool loaded = !playerSoundfont.empty() && LoadPlayerSoundfont(synth);
+  bool loaded =
+      !playerSoundfont.empty() && LoadNamedSoundfont(synth, playerSoundfont, "the game's own");
+  if (!loaded) {
+    const std::string game = GameSoundfont();
+    loaded = !game.empty() && LoadNamedSoundfont(synth, game, "the system's own");
+  }
   if (!loaded && fluid_settings_dupstr(settings, "synth.default-soundfont", &named) == FLUID_OK &&
       named != nullptr) {
     loaded = TryLoad(synth, named);
@@ -276,8 +298,9 @@ class FluidSynthDevice final : public Synth {
     if (synth == nullptr) return;
     if (!LoadSoundfont(settings, synth)) {
       std::fprintf(stderr,
-                   "skypop: no General-MIDI soundfont found: install timgm6mb-soundfont (Debian) "
-                   "or name one with --soundfont FILE; playing without music\n");
+                   "skypop: no General-MIDI soundfont found: skypop.sf2 is neither beside the "
+                   "game nor in its data folder; name one with --soundfont FILE; playing without "
+                   "music\n");
       delete_fluid_synth(synth);
       return;  // no soundfont: the music stays silent and the game runs on
     }
