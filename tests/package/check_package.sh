@@ -42,6 +42,7 @@ expected=$(
 ./usr/share/doc/skypop/README.md
 ./usr/share/doc/skypop/changelog.gz
 ./usr/share/doc/skypop/copyright
+./usr/share/games/skypop/skypop.sf2
 LIST
   for size in 16 24 32 48 64 128 256; do
     echo "./usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
@@ -69,8 +70,12 @@ field() { dpkg-deb -f "$deb" "$1"; }
 for lib in 'libsdl2-2\.0-0' 'libfluidsynth[0-9]' 'libc6' 'libstdc\+\+6'; do
   field Depends | grep -Eq "(^|, )$lib( |,|$)" || fail "Depends lacks $lib: $(field Depends)"
 done
-[ "$(field Recommends)" = "timgm6mb-soundfont | fluid-soundfont-gm" ] ||
-  fail "Recommends is '$(field Recommends)'"
+# The game brings its own soundfont, under its own licence.
+[ -z "$(field Recommends)" ] || fail "Recommends is '$(field Recommends)'"
+cmp -s "$root/usr/share/games/skypop/skypop.sf2" "$source_dir/resources/skypop.sf2" ||
+  fail "the installed soundfont is not resources/skypop.sf2"
+grep -q '^Files: resources/skypop.sf2$' "$root/usr/share/doc/skypop/copyright" ||
+  fail "the copyright file does not cover the soundfont"
 [ "$(field Description | wc -l)" -ge 3 ] || fail "no long description"
 
 file "$root/usr/games/skypop" | grep -q ', stripped' || fail "the game is not stripped"
@@ -110,10 +115,15 @@ shown=$("$root/usr/games/skypop" --version)
 [ "$shown" = "skypop $version" ] || fail "--version prints '$shown'"
 
 # The unpacked game reaches its title screen without a screen or sound card and ends cleanly
-# on SIGTERM, saving the high-score table where it keeps it.
-mkdir -p "$work/run" "$work/data"
+# on SIGTERM, saving the high-score table where it keeps it. Where a mount namespace can be had
+# (as root), the system's soundfonts are hidden: the game must find its own from its folder.
+mkdir -p "$work/run" "$work/data" "$work/empty"
+hide=()
+unshare -m true 2>/dev/null && hide=(unshare -m sh -c 'for d in /usr/share/sounds/sf2 \
+  /usr/share/sounds/sf3 /usr/share/soundfonts; do [ ! -d $d ] || mount --bind "$0" $d || exit; \
+  done; exec "$@"' "$work/empty")
 (cd "$work/run" && XDG_DATA_HOME="$work/data" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-  exec "$root/usr/games/skypop") 2>"$work/stderr" &
+  exec "${hide[@]}" "$root/usr/games/skypop") 2>"$work/stderr" &
 game_pid=$!
 sleep 2
 if kill -0 "$game_pid" 2>/dev/null; then
@@ -128,6 +138,7 @@ if kill -0 "$game_pid" 2>/dev/null; then
   [ "$code" -eq 0 ] || fail "the unpacked game ended with $code on SIGTERM: $(cat "$work/stderr")"
   [ -f "$work/run/KIPO.INI" ] || [ -f "$work/data/skypop/KIPO.INI" ] ||
     fail "the unpacked game saved no KIPO.INI"
+  ! grep soundfont "$work/stderr" || fail "the unpacked game did not play its own soundfont"
 else
   wait "$game_pid"
   fail "the unpacked game ended by itself with $?: $(cat "$work/stderr")"
