@@ -198,14 +198,16 @@ class PopHeardTest : public ::testing::Test {
     if (!dir_.empty()) Shell("rm -rf " + dir_);
   }
 
-  // Starts the game in the test's own directory (it keeps its score file there) and brings it
-  // to the wave; false when it never opens its window.
-  bool StartGameIntoTheWave(const std::vector<std::string>& audioEnv) {
+  // Starts the game in the test's own directory (it keeps its score file there), through
+  // `wrapper` when one is given, and brings it to the wave; false when it never opens its window.
+  bool StartGameIntoTheWave(const std::vector<std::string>& audioEnv,
+                            std::vector<std::string> wrapper = {}) {
     std::vector<std::string> env = audioEnv;
     if (!xvfb_.IsOurs()) return false;
     env.push_back("DISPLAY=" + display);
     env.push_back("XDG_CONFIG_HOME=" + dir_);  // the tester's own volumes stay out of the run
-    game_ = Child(Spawn({SKYPOP_BINARY, "--data-dir", "."}, env, dir_));
+    wrapper.insert(wrapper.end(), {SKYPOP_BINARY, "--data-dir", "."});
+    game_ = Child(Spawn(wrapper, env, dir_));
     std::string window;
     for (int i = 0; i < 100 && window.empty() && !game_.Ended(); ++i) {
       Sleep(100);
@@ -294,6 +296,30 @@ TEST_F(PopHeardTest, ClickingBalloonsDuringTheWavePutsThePopIntoTheSoundOutput) 
       << "a pop before anything was clicked, at frame " << beforeWave.frame;
   EXPECT_GE(inWave.score, kMatch) << "no pop in the output; best match " << inWave.score
                                   << " at frame " << inWave.frame;
+}
+
+TEST_F(PopHeardTest, TheBuiltGamePlaysItsMusicWithTheSystemSoundfontsHidden) {
+  if (!Shell("unshare -m true 2>/dev/null")) GTEST_SKIP() << "no mount namespace (run as root)";
+  // A mount namespace of the game's own, with an empty folder over every system soundfont folder.
+  constexpr const char* kHide =
+      "for d in /usr/share/sounds/sf2 /usr/share/sounds/sf3 /usr/share/soundfonts; do"
+      " [ ! -d $d ] || mount --bind \"$0\" $d || exit 97; done; exec \"$@\"";
+  const std::string raw = dir_ + "/out.raw";
+  if (!StartGameIntoTheWave({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw},
+                            {"unshare", "-m", "sh", "-c", kHide, dir_})) {
+    ASSERT_NE(game_.ExitCode(), 97) << "the system soundfonts could not be hidden";
+    GTEST_SKIP() << kNoWave;
+  }
+  const long waveStart = FileSize(raw) / 8;
+  Sleep(5000);  // nothing is clicked: whatever sounds now is the wave's song
+  EXPECT_TRUE(QuitCleanly()) << "the game did not end cleanly on Escape";
+  const std::vector<float> left = LeftChannel(raw);
+  ASSERT_GT(static_cast<long>(left.size()), waveStart + 4 * kRate) << "too little sound output";
+  float loudest = 0.0f;
+  for (size_t i = static_cast<size_t>(waveStart); i < left.size(); ++i) {
+    loudest = std::max(loudest, std::fabs(left[i]));
+  }
+  EXPECT_GT(loudest, 0.01f) << "no music during the wave";
 }
 
 TEST_F(PopHeardTest, WithoutAnAudioDeviceTheGamePlaysOnSilently) {
