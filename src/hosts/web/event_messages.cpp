@@ -3,6 +3,7 @@
 #include <emscripten/html5.h>
 
 #include <array>
+#include <cstring>
 
 #include "host/messages.h"
 #include "hosts/web/page_glue.h"
@@ -87,7 +88,10 @@ EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
   return down ? EM_TRUE : EM_FALSE;
 }
 
-EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
+// Only the page's own focus counts: the focus moving between the picture and the page's buttons
+// (a click, Tab, a button that hides) reaches the window's listener too, and is no focus lost.
+EM_BOOL OnFocus(int type, const EmscriptenFocusEvent* event, void*) {
+  if (std::strcmp(event->nodeName, "#window") != 0) return EM_FALSE;
   Queue(Message{MessageKind::kActivateApp, type == EMSCRIPTEN_EVENT_FOCUS ? 1u : 0u, 0});
   return EM_FALSE;
 }
