@@ -8,6 +8,7 @@
 extern "C" {
 int skypop_page_visible();
 void skypop_show_pointer(int visible);
+void skypop_show_resume(int shown);
 void skypop_listen_touch(int on);
 int skypop_pointer_is_touch();
 int skypop_page_control_focused();

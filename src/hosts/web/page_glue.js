@@ -148,6 +148,10 @@ mergeInto(LibraryManager.library, {
     return focused && focused !== document.body && focused !== SkypopPage.canvas() ? 1 : 0;
   },
 
+  skypop_show_resume: function(shown) {
+    if (Module['showResume']) Module['showResume'](!!shown);
+  },
+
   skypop_show_pointer__deps: ['$SkypopPage'],
   skypop_show_pointer: function(visible) {
     var canvas = SkypopPage.canvas();
