@@ -79,6 +79,7 @@ mergeInto(LibraryManager.library, {
         SkypopSynth.scratch = fluid._malloc(8 * SkypopSynth.chunkFrames);
         if (!SkypopSynth.scratch) throw new Error('out of memory');
         SkypopSynth.ready = true;
+        if (performance.mark) performance.mark('skypop-music-ready');
       }).catch(function(error) {
         // The game plays on without music, as it does on a desktop without a soundfont.
         console.warn('SKYPOP FRENZY: no music: ' + error);

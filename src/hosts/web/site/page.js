@@ -1,5 +1,5 @@
 // The page around the game: the module's settings, the full-screen button, the message box, the
-// offer to play again and the buttons a phone needs (Resume, End).
+// offer to play again, the buttons a phone needs (Resume, End) and the offline copy of the site.
 'use strict';
 (function() {
   var canvas = document.getElementById('canvas');
@@ -89,4 +89,23 @@
       toggleFullScreen();
     }
   });
+
+  // The offline copy: a service worker that keeps the whole site in the browser's cache. It is
+  // registered only where the browser allows it (https, or localhost while developing) and only
+  // once the game has drawn and its music is in, so that its download of the whole site never
+  // competes with the first start. Without it the page plays on as before.
+  var due = ['skypop-first-frame', 'skypop-music-ready'];
+  if (window.isSecureContext && 'serviceWorker' in navigator && window.PerformanceObserver) {
+    var watch = new PerformanceObserver(function(list) {
+      list.getEntries().forEach(function(mark) {
+        due = due.filter(function(name) { return name !== mark.name; });
+      });
+      if (due.length) return;
+      watch.disconnect();
+      navigator.serviceWorker.register('service_worker.js').catch(function(error) {
+        console.warn('SKYPOP FRENZY: no offline copy: ' + error);
+      });
+    });
+    watch.observe({type: 'mark', buffered: true});
+  }
 })();
