@@ -15,5 +15,7 @@ void RunOnPageFrames(PageFrame frame);
 // The folder whose files outlive the page: every file written there is kept in the browser's
 // storage and is back on the next visit.
 const char* PersistentFolder();
+// Shows (or hides) the page's own Resume button, which sends Start, for a wave that is paused.
+void ShowResume(bool shown);
 
 }  // namespace platform

@@ -8,16 +8,29 @@
 #include "scores/high_scores.h"
 #include "shell/frame_loop.h"
 #include "shell/game_main.h"
+#include "state/game_state.h"
 
 namespace {
 
 // The score file lives in the page's persistent folder; the path outlives main.
 char scorePath[256];
 WindowHandle gameWindow = nullptr;
+bool resumeShown = false;
+
+// A paused wave waits for Start, and a phone has neither a Space key nor a gamepad: while the
+// wave waits, the page shows a button that sends it.
+void OfferResume() {
+  const bool paused =
+      game.gameMode == kModePlaying && game.playPhase == kPhaseWave && game.gamePaused != 0;
+  if (paused == resumeShown) return;
+  resumeShown = paused;
+  platform::ShowResume(paused);
+}
 
 bool Pass() {
   int exitCode = 0;
   if (RunFramePass(gameWindow, platform::SystemClock(), platform::WindowMessages(), &exitCode)) {
+    OfferResume();
     return true;
   }
   CloseGame();

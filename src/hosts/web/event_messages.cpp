@@ -3,6 +3,7 @@
 #include <emscripten/html5.h>
 
 #include <array>
+#include <cstring>
 
 #include "host/messages.h"
 #include "hosts/web/page_glue.h"
@@ -62,13 +63,20 @@ uint32_t VirtualKey(unsigned long keyCode) {
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
   const uint32_t code = VirtualKey(event->keyCode);
   if (code == 0) return EM_FALSE;
+  // A button of the page that has the focus takes Space and Return itself (its click sends the
+  // game what it stands for), and Tab moves the focus between them: those stay the page's.
+  if (code == kKeyTab) return EM_FALSE;
+  if ((code == kKeySpace || code == kKeyReturn) && skypop_page_control_focused()) return EM_FALSE;
   Queue(Message{type == EMSCRIPTEN_EVENT_KEYDOWN ? MessageKind::kKeyDown : MessageKind::kKeyUp,
                 code, 0});
   // The page keeps its function keys (F11 goes full screen); the rest must not scroll it.
   return code < kKeyF1 ? EM_TRUE : EM_FALSE;
 }
 
+// After a touch the browser imitates a mouse (a move, a press and a release at the touch point);
+// the touch itself has already reached the game (skypop_page_touch), so the imitation is dropped.
 EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
+  if (skypop_pointer_is_touch()) return EM_FALSE;
   Queue(
       Message{MessageKind::kMouseMove, 0,
               skypop_picture_point(event->clientX, event->clientY, kPictureWidth, kPictureHeight)});
@@ -78,6 +86,7 @@ EM_BOOL OnMouseMove(int, const EmscriptenMouseEvent* event, void*) {
 // Presses count only on the picture (not on the page's buttons); releases anywhere, so that a
 // button let go over the black bars does not stay held.
 EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
+  if (skypop_pointer_is_touch()) return EM_FALSE;
   const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
   if (event->button == 0) {
     Queue(Message{down ? MessageKind::kLeftButtonDown : MessageKind::kLeftButtonUp, 0, 0});
@@ -87,7 +96,10 @@ EM_BOOL OnMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
   return down ? EM_TRUE : EM_FALSE;
 }
 
-EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
+// Only the page's own focus counts: the focus moving between the picture and the page's buttons
+// (a click, Tab, a button that hides) reaches the window's listener too, and is no focus lost.
+EM_BOOL OnFocus(int type, const EmscriptenFocusEvent* event, void*) {
+  if (std::strcmp(event->nodeName, "#window") != 0) return EM_FALSE;
   Queue(Message{MessageKind::kActivateApp, type == EMSCRIPTEN_EVENT_FOCUS ? 1u : 0u, 0});
   return EM_FALSE;
 }
@@ -108,6 +120,7 @@ void SetCallbacks(bool on) {
   emscripten_set_focus_callback(window, nullptr, EM_TRUE, on ? OnFocus : nullptr);
   emscripten_set_blur_callback(window, nullptr, EM_TRUE, on ? OnFocus : nullptr);
   emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, on ? OnVisibility : nullptr);
+  skypop_listen_touch(on ? 1 : 0);
 }
 
 class PageMessageSource final : public MessageSource {
@@ -146,3 +159,30 @@ MessageSource& WindowMessages() {
 }
 
 }  // namespace platform
+
+// A touch or pen on the picture steers the cross-hair as the mouse does: phase 0 puts it down
+// (the cross-hair moves there, then the left button goes down), 1 moves it, 2 lifts it (the
+// button goes up where it was lifted), 3 is a touch the browser took over (the button goes up).
+// A tap's press and release come together; the frame loop holds the release for a tick.
+extern "C" EMSCRIPTEN_KEEPALIVE void skypop_page_touch(int phase, double clientX, double clientY) {
+  using platform::Message;
+  using platform::MessageKind;
+  if (phase != 3) {
+    platform::Queue(Message{
+        MessageKind::kMouseMove, 0,
+        skypop_picture_point(clientX, clientY, platform::kPictureWidth, platform::kPictureHeight)});
+  }
+  if (phase == 0) platform::Queue(Message{MessageKind::kLeftButtonDown, 0, 0});
+  if (phase >= 2) platform::Queue(Message{MessageKind::kLeftButtonUp, 0, 0});
+}
+
+// A key pressed and let go by one of the page's own buttons (Resume sends Space, End Escape),
+// exactly as the keyboard would send it.
+extern "C" EMSCRIPTEN_KEEPALIVE void skypop_page_press_key(int keyCode) {
+  using platform::Message;
+  using platform::MessageKind;
+  const uint32_t code = platform::VirtualKey(static_cast<unsigned long>(keyCode));
+  if (code == 0) return;
+  platform::Queue(Message{MessageKind::kKeyDown, code, 0});
+  platform::Queue(Message{MessageKind::kKeyUp, code, 0});
+}

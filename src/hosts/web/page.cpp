@@ -32,6 +32,10 @@ const char* PersistentFolder() {
   return "/skypop";
 }
 
+void ShowResume(bool shown) {
+  skypop_show_resume(shown ? 1 : 0);
+}
+
 }  // namespace platform
 
 // The page's frame driver (and the test page) calls this on every animation frame. It runs passes

@@ -8,6 +8,10 @@
 extern "C" {
 int skypop_page_visible();
 void skypop_show_pointer(int visible);
+void skypop_show_resume(int shown);
+void skypop_listen_touch(int on);
+int skypop_pointer_is_touch();
+int skypop_page_control_focused();
 void skypop_show_picture(const uint8_t* rgba, int width, int height);
 uint32_t skypop_picture_point(double clientX, double clientY, int width, int height);
 void skypop_show_message(const char* text, const char* caption);
@@ -18,7 +22,8 @@ void skypop_game_ended();
 
 namespace platform {
 
-// Starts turning the page's keyboard, mouse, focus and visibility events into window messages.
+// Starts turning the page's keyboard, mouse, touch, focus and visibility events into window
+// messages.
 void ListenToPage();
 // Stops it; the page's events then do nothing.
 void StopListeningToPage();

@@ -11,6 +11,8 @@ mergeInto(LibraryManager.library, {
     persistDue: false,  // a sync is scheduled for when the current call into the game returns
     // The folder whose files are kept in IndexedDB between visits (PersistentFolder in page.cpp).
     folder: '/skypop',
+    touchId: null,      // the one touch (or pen) that steers the cross-hair; other fingers are ignored
+    lastPointer: '',    // the pointerType of the latest pointer event of any kind
 
     canvas: function() {
       return Module['canvas'] || document.getElementById('canvas');
@@ -99,6 +101,55 @@ mergeInto(LibraryManager.library, {
 
   skypop_page_visible: function() {
     return document.visibilityState === 'hidden' ? 0 : 1;
+  },
+
+  // Every pointer event passes here first (the page's mouse events follow their own pointer
+  // events, so lastPointer tells a real mouse from the one a browser imitates after a touch). A
+  // touch or pen put down on the picture goes to the game; one already down keeps the cross-hair.
+  skypop_listen_touch__deps: ['$SkypopPage'],
+  skypop_listen_touch: function(on) {
+    var page = SkypopPage;
+    var phases = {pointerdown: 0, pointermove: 1, pointerup: 2, pointercancel: 3};
+    if (!page.onPointer) {
+      page.onPointer = function(e) {
+        page.lastPointer = e.pointerType;
+        if (e.pointerType === 'mouse') return;
+        var phase = phases[e.type];
+        if (phase === 0) {
+          if (page.touchId !== null || e.target !== page.canvas()) return;
+          page.touchId = e.pointerId;
+          e.preventDefault();  // no imitated mouse events, where the browser honours it
+        } else if (e.pointerId !== page.touchId) {
+          return;
+        }
+        if (phase >= 2) page.touchId = null;
+        _skypop_page_touch(phase, e.clientX, e.clientY);
+      };
+    }
+    Object.keys(phases).forEach(function(name) {
+      if (on) {
+        window.addEventListener(name, page.onPointer, {capture: true, passive: false});
+      } else {
+        window.removeEventListener(name, page.onPointer, {capture: true});
+      }
+    });
+    page.touchId = null;
+  },
+
+  skypop_pointer_is_touch__deps: ['$SkypopPage'],
+  skypop_pointer_is_touch: function() {
+    return SkypopPage.lastPointer === 'touch' || SkypopPage.lastPointer === 'pen' ? 1 : 0;
+  },
+
+  // A button or field of the page has the keyboard's focus (not the picture, not the page).
+  skypop_page_control_focused__deps: ['$SkypopPage'],
+  skypop_page_control_focused: function() {
+    var focused = document.activeElement;
+    return focused && focused !== document.body && focused !== SkypopPage.canvas() ? 1 : 0;
+  },
+
+  skypop_show_resume: function(shown) {
+    if (Module['showResume']) Module['showResume'](!!shown);
   },
 
   skypop_show_pointer__deps: ['$SkypopPage'],

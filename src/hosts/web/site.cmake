@@ -32,9 +32,18 @@ set(SKYPOP_SOUND_SITE_FILES
     ${PROJECT_SOURCE_DIR}/resources/skypop.sf2 skypop.sf2
     ${PROJECT_SOURCE_DIR}/resources/skypop.sf2.LICENSE.txt skypop.sf2.LICENSE.txt)
 
+# What makes the site installable: the manifest, the icons it names, and the service worker,
+# written by make_precache.js with this build's cache name and every other file of the folder.
+set(SITE_TOOLS_DIR ${PROJECT_SOURCE_DIR}/tools/site)
+set(SKYPOP_APP_SITE_FILES
+    ${SITE_TOOLS_DIR}/skypop.webmanifest skypop.webmanifest
+    ${PROJECT_SOURCE_DIR}/resources/icons/skypop-192.png icons/skypop-192.png
+    ${PROJECT_SOURCE_DIR}/resources/icons/skypop-512.png icons/skypop-512.png)
+find_program(NODE_EXECUTABLE node REQUIRED)
+
 # skypop_site(NAME PROGRAM DIR [TEST]): the custom target NAME fills DIR around PROGRAM's .js and
-# .wasm (already linked into DIR) with the page, its icon and the sound files; TEST adds the test
-# hooks' script and loads it from the page.
+# .wasm (already linked into DIR) with the page, its icons, its manifest and the sound files, and
+# last writes the service worker; TEST adds the test hooks' script and loads it from the page.
 function(skypop_site name program dir)
   set(testing ${ARGN})
   file(GLOB_RECURSE page_files CONFIGURE_DEPENDS ${WEB_HOST_DIR}/site/*)
@@ -46,7 +55,7 @@ function(skypop_site name program dir)
                        DEPENDS ${page_file})
     list(APPEND outputs ${dir}/${relative})
   endforeach()
-  set(copies ${SKYPOP_SOUND_SITE_FILES}
+  set(copies ${SKYPOP_SOUND_SITE_FILES} ${SKYPOP_APP_SITE_FILES}
       ${PROJECT_SOURCE_DIR}/resources/icons/skypop-48.png favicon.png)
   if(testing)
     list(APPEND copies ${WEB_HOST_DIR}/test/test_hooks.js test_hooks.js)
@@ -56,7 +65,9 @@ function(skypop_site name program dir)
     if(NOT EXISTS ${from})
       message(FATAL_ERROR "${from} is missing: `make web` installs it (npm ci)")
     endif()
+    get_filename_component(to_dir ${dir}/${to} DIRECTORY)
     add_custom_command(OUTPUT ${dir}/${to}
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${to_dir}
                        COMMAND ${CMAKE_COMMAND} -E copy ${from} ${dir}/${to}
                        DEPENDS ${from})
     list(APPEND outputs ${dir}/${to})
@@ -67,6 +78,15 @@ function(skypop_site name program dir)
                        COMMAND ${CMAKE_COMMAND} -DPAGE=${dir}/index.html
                                -P ${WEB_HOST_DIR}/test/add_test_hooks.cmake)
   endif()
+  # The worker last, once every other file is in place (the program's .js and .wasm too); any
+  # change to any of them makes a new one, with a new cache name. The test site gets its own,
+  # which also lists the test hooks: the browser tests play that site offline.
+  add_custom_command(OUTPUT ${dir}/service_worker.js
+                     COMMAND ${NODE_EXECUTABLE} ${SITE_TOOLS_DIR}/make_precache.js ${dir}
+                             ${PROJECT_VERSION}
+                     DEPENDS ${outputs} ${program} ${SITE_TOOLS_DIR}/make_precache.js
+                             ${SITE_TOOLS_DIR}/service_worker.js)
+  list(APPEND outputs ${dir}/service_worker.js)
   add_custom_target(${name} ALL DEPENDS ${outputs})
   add_dependencies(${name} ${program})
 endfunction()

@@ -113,7 +113,7 @@ mergeInto(LibraryManager.library, {
         SkypopSynth.scratch = fluid._malloc(8 * SkypopSynth.chunkFrames);
         if (!SkypopSynth.scratch) throw new Error('out of memory');
         SkypopSynth.ready = true;
-        // The load benchmark measures the page up to here: the music can sound from now on.
+        // The load benchmarks measure the page up to here: the music can sound from now on.
         if (performance.mark) performance.mark('skypop-music-ready');
       }).catch(function(error) {
         // The game plays on without music, as it does on a desktop without a soundfont.

@@ -14,12 +14,13 @@ const site = process.env.SKYPOP_SITE || path.join(root, 'build-web/site-test');
 const shippedSite = process.env.SKYPOP_SHIPPED_SITE || path.join(root, 'build-web/site');
 const chromium = process.env.SKYPOP_CHROMIUM || '/usr/bin/chromium';
 
-// Starts the server and the browser; returns {url, browser, close}.
-async function launch() {
-  if (!fs.existsSync(path.join(site, 'skypop.wasm'))) {
-    throw new Error(`no test build of the site in ${site} (make web-test)`);
+// Starts the server on folder (the test site unless told) and the browser; returns {url,
+// server, browser, close}.
+async function launch(folder = site) {
+  if (!fs.existsSync(path.join(folder, 'skypop.wasm'))) {
+    throw new Error(`no test build of the site in ${folder} (make web-test)`);
   }
-  const server = await new Promise((resolve) => serve(site, 0, (s) => resolve(s)));
+  const server = await new Promise((resolve) => serve(folder, 0, (s) => resolve(s)));
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: chromium,
@@ -33,6 +34,7 @@ async function launch() {
   });
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
+    server,
     browser,
     async close() {
       await browser.close();

@@ -8,7 +8,7 @@ if grep -qE '_Skypop[A-Z]' "$site/skypop.js"; then
   echo "skypop.js exports test hooks:"; grep -oE '_Skypop[A-Za-z]+' "$site/skypop.js" | sort -u
   status=1
 fi
-if [ -e "$site/test_hooks.js" ] || grep -q 'test_hooks' "$site/index.html"; then
+if [ -e "$site/test_hooks.js" ] || grep -q 'test_hooks' "$site/index.html" "$site/service_worker.js"; then
   echo "the shipped page carries the test script"
   status=1
 fi

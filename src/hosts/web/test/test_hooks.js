@@ -13,13 +13,22 @@
     Module.skypopPassCount = 0;
     Module.onRuntimeInitialized = function() {
       var frame = Module._skypop_page_frame;
-      Module._skypop_page_frame = function() {
+      var first = true;
+      var timed = function() {
         var start = performance.now();
         var more = frame();
         Module.skypopPassTimes[Module.skypopPassCount++ % Module.skypopPassTimes.length] =
             performance.now() - start;
+        // The first call of an export puts the compiled function itself in its place on Module,
+        // which would end the timing: take that function and put the timing back.
+        if (first) {
+          first = false;
+          frame = Module._skypop_page_frame;
+          Module._skypop_page_frame = timed;
+        }
         return more;
       };
+      Module._skypop_page_frame = timed;
     };
   }
   if (!params.has('test')) return;
