@@ -45,13 +45,16 @@ async function marks(page, timeout) {
 // One first visit to the shipped site; returns the files the server sent in full, by name.
 async function weigh(browser) {
   const sent = new Map();
+  sent.revalidated = 0;  // answered 304: the browser's own copy was still good, no body sent
   let last = Date.now();
   const server = await new Promise((resolve) => serve(shippedSite, 0, (s) => resolve(s)));
   server.on('request', (request, response) => {
     last = Date.now();
     response.on('finish', () => {
-      const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).slice(1);
-      if (response.statusCode === 200) sent.set(name || 'index.html', (sent.get(name) || 0) + 1);
+      const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).slice(1) ||
+                   'index.html';
+      if (response.statusCode === 200) sent.set(name, (sent.get(name) || 0) + 1);
+      if (response.statusCode === 304) sent.revalidated++;
     });
   });
   const context = await browser.createBrowserContext();
@@ -109,7 +112,8 @@ async function time(env) {
       console.log(`soundfont ${name}: ${kb(size)} (target ${kb(kSoundfontTarget)})`);
     }
     console.log(`whole first visit: ${kb(raw)} raw (target ${kb(kRawTarget)}),` +
-                ` ${kb(gzip)} gzip-compressed (target ${kb(kGzipTarget)})`);
+                ` ${kb(gzip)} gzip-compressed (target ${kb(kGzipTarget)});` +
+                ` ${sent.revalidated} more answered 304 (unchanged, no body)`);
 
     const frames = [];
     const music = [];
