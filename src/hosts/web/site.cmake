@@ -87,6 +87,14 @@ function(skypop_site name program dir)
                      DEPENDS ${outputs} ${program} ${SITE_TOOLS_DIR}/make_precache.js
                              ${SITE_TOOLS_DIR}/service_worker.js)
   list(APPEND outputs ${dir}/service_worker.js)
+  # The worker caches whatever the folder holds, so a file this build does not put there (one a
+  # renamed or dropped copy left behind) goes, lest every first visit download it.
+  get_target_property(program_name ${program} OUTPUT_NAME)
+  file(GLOB_RECURSE strays LIST_DIRECTORIES false ${dir}/*)
+  list(REMOVE_ITEM strays ${outputs} ${dir}/${program_name}.js ${dir}/${program_name}.wasm)
+  if(strays)
+    file(REMOVE ${strays})
+  endif()
   add_custom_target(${name} ALL DEPENDS ${outputs})
   add_dependencies(${name} ${program})
 endfunction()
