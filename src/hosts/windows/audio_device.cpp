@@ -265,7 +265,13 @@ void SoundThread(bool clockOnly) {
 int StartSoundThread(bool clockOnly) {
   stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   openedEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (stopEvent == nullptr || openedEvent == nullptr) return 0;
+  if (stopEvent == nullptr || openedEvent == nullptr) {
+    if (stopEvent != nullptr) CloseHandle(stopEvent);
+    if (openedEvent != nullptr) CloseHandle(openedEvent);
+    stopEvent = nullptr;
+    openedEvent = nullptr;
+    return 0;
+  }
   soundThread = std::thread(SoundThread, clockOnly);
   WaitForSingleObject(openedEvent, INFINITE);
   return openedRate;
