@@ -2,11 +2,13 @@
 # The Windows build (build-windows/skypop.exe) played once under Wine on its own 640 x 480 Xvfb
 # screen, where full screen is 1:1: the window appears; the title's fixed areas (its title text,
 # the score column) show exactly the pixels the desktop code draws; a click starts the game and
-# START appears; Escape quits with exit code 0; and a table seeded in the Windows player's data
-# folder (CRLF line ends, short and blank-padded names) is written back at quit byte for byte as
-# the Linux build writes it from the same seed. Before that: --version and --help print and exit
-# 0, a bad option exits 2, and the executable imports only Windows' own DLLs.
-# A missing skypop.exe fails the test; a machine without Wine, Xvfb, xdotool or ImageMagick skips it.
+# START appears; Escape quits with exit code 0; the sound thread feeds a WASAPI device (Wine's
+# ALSA output made a file) all along; and a table seeded in the Windows player's data folder (CRLF
+# line ends, short and blank-padded names) is written back at quit byte for byte as the Linux
+# build writes it from the same seed. Before that: --version and --help print and exit 0, a bad
+# option exits 2, and the executable imports only Windows' own DLLs.
+# A missing skypop.exe fails the test; a machine without Wine, Xvfb, xdotool or ImageMagick
+# skips it.
 # Usage: windows_under_wine.sh SKYPOP_EXE LINUX_SKYPOP REFERENCE_TOOL
 set -u
 exe=$1
@@ -33,6 +35,13 @@ work=$(mktemp -d)
 xvfb_pid=""
 game_pid=""
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+# A sound device for Wine where the machine has none: ALSA's default output becomes a file, so
+# the game's sound thread has a WASAPI device to feed.
+export HOME="$work/home"
+mkdir -p "$HOME"
+cat >"$HOME/.asoundrc" <<ALSA
+pcm.!default { type file slave.pcm "null" file "$work/sound.raw" format "raw" }
+ALSA
 # No Mono or Gecko installer dialogs while the prefix is made: the game needs neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
@@ -114,6 +123,7 @@ cp "$work/seed" "$roaming/skypop/KIPO.INI"
 # ---- The game ----
 "$wine" "$exe" >"$work/game.out" 2>"$work/game.err" &
 game_pid=$!
+started=$SECONDS
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' | head -1)
 [ -n "$window" ] || fail "no visible window named SKYPOP FRENZY"
 geometry=$(xwininfo -id "$window")
@@ -170,6 +180,14 @@ code=$?
 game_pid=""
 [ "$code" -eq 0 ] || fail "exit code $code after Escape: $(cat "$work/game.err")"
 echo "Escape quits with exit code 0"
+
+# The sound thread fed the device all along: at least 16-bit stereo at 44.1 kHz (176,400 bytes
+# a second) for half the run, whatever format Wine's device took.
+grep -q "no audio device" "$work/game.err" && fail "WASAPI found no device: $(cat "$work/game.err")"
+sound=$(stat -c %s "$work/sound.raw" 2>/dev/null || echo 0)
+[ "$sound" -ge $((176400 * (SECONDS - started) / 2)) ] ||
+  fail "the sound device got $sound bytes in $((SECONDS - started)) s"
+echo "sound: the device got $sound bytes in $((SECONDS - started)) s"
 
 cmp "$work/linux/KIPO.INI" "$roaming/skypop/KIPO.INI" ||
   fail "KIPO.INI differs from the Linux build's: $(od -c "$roaming/skypop/KIPO.INI" | head -5)"
