@@ -1,14 +1,16 @@
-// Shows the 8-bit picture in the game's window with GDI: the indices go to the screen as they
-// are, in an 8-bit DIB whose colour table is the frame's palette, stretched nearest-pixel into the
-// largest 4:3 area of the window, with black bars around it. The last frame is kept, so a window
+// Shows the 8-bit picture in the game's window with GDI: the indices go through the frame's
+// palette into a 32-bit DIB (machine/video.h's ConvertToArgb), which StretchDIBits copies
+// nearest-pixel into the largest 4:3 area of the window, with black bars around it. A 32-bit
+// DIB is the screen's own format: measured under Wine it costs about half of what handing GDI an
+// 8-bit DIB with a colour table does, conversion included. The last frame is kept, so a window
 // uncovered or resized is repainted at once, even while the game stands still.
 #include "host/presenter.h"
 
-#include <cstring>
 #include <vector>
 
 #include "hosts/windows/windows_window.h"
 #include "machine/player_settings.h"
+#include "machine/video.h"
 
 namespace platform {
 namespace {
@@ -47,40 +49,24 @@ class GdiPresenter final : public Presenter {
   }
 
   bool CreatePicture() override {
-    stride_ = (width_ + 3) & ~3;  // DIB rows are whole 32-bit words
-    pixels_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height_), 0);
-    info_ = PictureInfo{};
-    info_.header.biSize = sizeof(BITMAPINFOHEADER);
-    info_.header.biWidth = width_;
-    info_.header.biHeight = -height_;  // top-down, as the game's rows are
-    info_.header.biPlanes = 1;
-    info_.header.biBitCount = 8;
-    info_.header.biCompression = BI_RGB;
-    info_.header.biClrUsed = 256;
+    pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0xFF000000u);
+    info_ = BITMAPINFO{};
+    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info_.bmiHeader.biWidth = width_;
+    info_.bmiHeader.biHeight = -height_;  // top-down, as the game's rows are
+    info_.bmiHeader.biPlanes = 1;
+    info_.bmiHeader.biBitCount = 32;  // BGRA in memory: ARGB words, as ConvertToArgb writes them
+    info_.bmiHeader.biCompression = BI_RGB;
     return true;
   }
 
   void Show(const uint8_t* pixels, int pitch, const uint32_t* argbLookup) override {
     if (pixels_.empty()) return;
-    for (int y = 0; y < height_; ++y) {
-      std::memcpy(&pixels_[static_cast<size_t>(y) * static_cast<size_t>(stride_)],
-                  pixels + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(width_));
-    }
-    for (int i = 0; i < 256; ++i) {
-      const uint32_t argb = argbLookup[i];
-      info_.colours[i] = RGBQUAD{static_cast<BYTE>(argb), static_cast<BYTE>(argb >> 8),
-                                 static_cast<BYTE>(argb >> 16), 0};
-    }
+    ConvertToArgb(pixels, pitch, width_, height_, argbLookup, pixels_.data(), width_);
     Draw();
   }
 
  private:
-  // A BITMAPINFO with its whole colour table.
-  struct PictureInfo {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-  };
-
   static void Repaint(void* self) { static_cast<GdiPresenter*>(self)->Draw(); }
 
   void Draw() {
@@ -99,17 +85,15 @@ class GdiPresenter final : public Presenter {
     // Nearest pixel: at a whole multiple every picture pixel is a crisp square block.
     SetStretchBltMode(dc_, COLORONCOLOR);
     StretchDIBits(dc_, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0,
-                  width_, height_, pixels_.data(), reinterpret_cast<const BITMAPINFO*>(&info_),
-                  DIB_RGB_COLORS, SRCCOPY);
+                  width_, height_, pixels_.data(), &info_, DIB_RGB_COLORS, SRCCOPY);
   }
 
   Window* window_;
   HDC dc_ = nullptr;
   int width_ = 640;
   int height_ = 480;
-  int stride_ = 640;
-  std::vector<uint8_t> pixels_;  // the last frame, DIB rows
-  PictureInfo info_{};
+  std::vector<uint32_t> pixels_;  // the last frame, DIB rows
+  BITMAPINFO info_{};
 };
 
 }  // namespace
