@@ -1,7 +1,7 @@
 // Joystick 1 on Windows: the first XInput controller, or else the first winmm joystick, attached
 // at any time. Neither sends events, so the message source polls it. A controller is read by its
 // layout (left stick or D-pad, A, B, Start); a joystick by its X and Y axes or its hat and its
-// buttons 1, 2 and 9. XInput is loaded when the game starts: a Windows without it leaves winmm.
+// buttons 1, 2 and 9. XInput is loaded at run time: a Windows without it leaves winmm.
 #include "host/joystick.h"
 
 #include "hosts/windows/windows_window.h"
@@ -28,7 +28,6 @@ enum class Source { kNone, kXInput, kJoystick };
 
 struct Joystick1 {
   bool captured = false;
-  HMODULE xinput = nullptr;
   XInputGetStateFn getState = nullptr;
   Source source = Source::kNone;
   UINT slot = 0;    // the XInput user index or the winmm joystick id
@@ -42,17 +41,23 @@ struct Joystick1 {
 
 Joystick1 stick;
 
-void LoadXInput() {
-  for (const wchar_t* name : {L"xinput1_4.dll", L"xinput9_1_0.dll"}) {
-    stick.xinput = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (stick.xinput == nullptr) continue;
-    // Through the generic function type: the one cast between function types GCC accepts.
-    stick.getState = reinterpret_cast<XInputGetStateFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(stick.xinput, "XInputGetState")));
-    if (stick.getState != nullptr) return;
-    FreeLibrary(stick.xinput);
-    stick.xinput = nullptr;
-  }
+// XInput, loaded once and kept for the life of the process: it runs a thread of its own that
+// watches for controllers, and unloading it under that thread crashes the program (under Wine,
+// at every quit).
+XInputGetStateFn LoadXInput() {
+  static XInputGetStateFn getState = [] {
+    for (const wchar_t* name : {L"xinput1_4.dll", L"xinput9_1_0.dll"}) {
+      HMODULE xinput = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+      if (xinput == nullptr) continue;
+      // Through the generic function type: the one cast between function types GCC accepts.
+      const auto found = reinterpret_cast<XInputGetStateFn>(
+          reinterpret_cast<void (*)()>(GetProcAddress(xinput, "XInputGetState")));
+      if (found != nullptr) return found;
+      FreeLibrary(xinput);  // not XInput after all: nothing of it runs
+    }
+    return static_cast<XInputGetStateFn>(nullptr);
+  }();
+  return getState;
 }
 
 // A pressed D-pad or hat direction pushes its axis to the end, as a stick pushed fully would.
@@ -153,7 +158,7 @@ bool ReadNow(JoystickPosition* out) {
 bool CaptureJoystick(WindowHandle) {
   if (stick.captured) return true;
   stick = Joystick1{};
-  LoadXInput();
+  stick.getState = LoadXInput();
   stick.captured = true;
   return true;
 }
@@ -164,7 +169,6 @@ bool ReadJoystick(JoystickPosition* out) {
 
 void ReleaseJoystick() {
   if (!stick.captured) return;
-  if (stick.xinput != nullptr) FreeLibrary(stick.xinput);
   stick = Joystick1{};
 }
 
