@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The Windows build (build-windows/skypop.exe) played once under Wine on its own 640 x 480 Xvfb
-# screen, where full screen is 1:1: the window appears; the title's fixed areas (its title text,
-# the score column) show exactly the pixels the desktop code draws; a click starts the game and
-# START appears; Escape quits with exit code 0; the sound thread feeds a WASAPI device (Wine's
-# ALSA output made a file) all along; and a table seeded in the Windows player's data folder (CRLF
-# line ends, short and blank-padded names) is written back at quit byte for byte as the Linux
-# build writes it from the same seed. Before that: --version and --help print and exit 0, a bad
-# option exits 2, and the executable imports only Windows' own DLLs.
-# A missing skypop.exe fails the test; a machine without Wine, Xvfb, xdotool or ImageMagick
+# screen, where full screen is 1:1: the window appears with its icon; the title's fixed areas
+# (its title text, the score column) show exactly the pixels the desktop code draws; a click
+# starts the game and START appears; Escape quits with exit code 0; the sound thread feeds a
+# WASAPI device (Wine's ALSA output made a file) all along; and a table seeded in the Windows
+# player's data folder (CRLF line ends, short and blank-padded names) is written back at quit
+# byte for byte as the Linux build writes it from the same seed. Before that: --version and
+# --help print and exit 0, a bad option exits 2, and the executable imports only Windows' own
+# DLLs. A missing skypop.exe fails the test; a machine without Wine, Xvfb, xdotool or ImageMagick
 # skips it.
 # Usage: windows_under_wine.sh SKYPOP_EXE LINUX_SKYPOP REFERENCE_TOOL
 set -u
@@ -24,7 +24,7 @@ fail() {
 exe=$(realpath "$exe")
 
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-for tool in "$wine" Xvfb xdotool xwininfo import convert compare x86_64-w64-mingw32-objdump; do
+for tool in "$wine" Xvfb xdotool xwininfo xprop import convert compare x86_64-w64-mingw32-objdump; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIPPED: $tool is not installed (tools/install_deps.sh test windows installs it)"
     exit 77
@@ -129,6 +129,8 @@ window=$(timeout 30 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$'
 geometry=$(xwininfo -id "$window")
 echo "$geometry" | grep -q "Width: 640" || fail "the window is not full screen: $geometry"
 echo "$geometry" | grep -q "Height: 480" || fail "the window is not full screen: $geometry"
+# The icon compiled into the executable (its resource MYICON), as Wine hands it to X.
+xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no icon"
 xdotool windowfocus --sync "$window" || fail "could not focus the window"
 xdotool mousemove 4 476  # the pointer waits in the field's lower-left corner
 
