@@ -7,6 +7,7 @@ BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 RELEASE_BUILD ?= build-release
 WEB_BUILD ?= build-web
+WINDOWS_BUILD ?= build-windows
 WEB_PORT ?= 8170
 PREFIX ?= /usr/local
 DESTDIR ?=
@@ -27,7 +28,8 @@ RELEASE_FLAGS = CXXFLAGS="$$($(BUILDFLAGS) CXXFLAGS 2>/dev/null) $$($(BUILDFLAGS
 WEB_ENV = NODE_PATH=/usr/share/nodejs
 
 .PHONY: run build help test check bench fuzz fuzz-build release-build format release install \
-        package web web-test serve-web setup setup-run setup-package web-setup clean
+        package web web-test serve-web windows setup setup-run setup-package web-setup \
+        windows-setup clean
 
 # ---- Play ----------------------------------------------------------------------------------
 
@@ -40,7 +42,7 @@ build: setup-run ## build the game alone in build/
 
 # ---- Test ----------------------------------------------------------------------------------
 
-test: setup package web-test ## every test: the suites, under ASan + UBSan too, the fuzz targets
+test: setup package web-test windows ## every test: the suites, under ASan + UBSan too, the fuzz targets
 	cmake -S . -B $(BUILD) $(TEST_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -101,6 +103,13 @@ web-test: web-setup ## the site, and beside it site-test/ with the browser tests
 serve-web: web ## serve the site on http://127.0.0.1:8170/ (WEB_PORT=...)
 	node tools/serve_site.js $(WEB_BUILD)/site $(WEB_PORT)
 
+# ---- Windows -------------------------------------------------------------------------------
+
+windows: windows-setup ## the Windows build: build-windows/skypop.exe and skypop-<version>-windows-x64.zip
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
 # ---- Set-up and housekeeping ---------------------------------------------------------------
 
 setup: ## install the Debian packages the tests need
@@ -112,13 +121,17 @@ setup-run:
 setup-package:
 	@bash tools/install_deps.sh package
 
+windows-setup:
+	@bash tools/install_deps.sh windows
+
 web-setup:
 	@bash tools/install_deps.sh web
 	@[ -f node_modules/.package-lock.json ] && [ ! package-lock.json -nt node_modules/.package-lock.json ] \
 	  || npm ci --ignore-scripts --no-audit --no-fund
 
 clean: ## remove every build folder
-	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) \
+	  $(WINDOWS_BUILD)
 
 help: ## list the commands
 	@awk 'BEGIN {FS = ":.*## "} /^# ---- / {sub(/^# ---- /, ""); sub(/ -+$$/, ""); printf "\n%s\n", $$0} \

@@ -6,6 +6,7 @@
 #   tools/install_deps.sh test      the above, plus the test and benchmark tool chain
 #   tools/install_deps.sh package   the above for run, plus what makes and checks a .deb
 #   tools/install_deps.sh web       the browser build and its tests
+#   tools/install_deps.sh windows   the Windows build (MinGW-w64) and Wine to test it under
 #
 # Several groups may be named at once; no group means `run`.
 set -euo pipefail
@@ -23,6 +24,8 @@ package_packages=(dpkg-dev file fakeroot lintian desktop-file-utils appstream ma
 # npm comes with Node.js where Node.js is not Debian's own; the web build adds Debian's when absent.
 web_packages=(emscripten chromium)
 command -v npm >/dev/null 2>&1 || web_packages+=(npm)
+# mingw-w64-common brings the runtime's copyright file the Windows zip ships.
+windows_packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools mingw-w64-common wine64 zip)
 
 groups=("$@")
 [ ${#groups[@]} -eq 0 ] && groups=(run)
@@ -33,7 +36,8 @@ for g in "${groups[@]}"; do
     test) packages+=("${run_packages[@]}" "${test_packages[@]}") ;;
     package) packages+=("${run_packages[@]}" "${package_packages[@]}") ;;
     web) packages+=("${web_packages[@]}") ;;
-    *) echo "install_deps.sh: unknown group '$g' (run, test, package, web)" >&2; exit 2 ;;
+    windows) packages+=("${windows_packages[@]}") ;;
+    *) echo "install_deps.sh: unknown group '$g' (run, test, package, web, windows)" >&2; exit 2 ;;
   esac
 done
 

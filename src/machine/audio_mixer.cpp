@@ -74,6 +74,10 @@ void SetMixerGains(float music, float effects) {
   effectsGain.store(std::clamp(effects, 0.0f, 1.0f));
 }
 
+float MusicGain() {
+  return musicGain.load();
+}
+
 void StartMixer(int rate) {
   mixerRate.store(rate > 0 ? rate : kRateWithoutDevice);
   deviceOpen.store(true);

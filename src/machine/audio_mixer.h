@@ -10,5 +10,8 @@ void StopMixer();
 // The gains of the music and of the effects (1 is full level, 0 silence); the sources keep running
 // at any gain. The player's settings set them.
 void SetMixerGains(float music, float effects);
+// The music's gain now, for a synthesizer that sounds outside the mixer (a system MIDI device)
+// and applies the gain to what it sends instead. Any thread.
+float MusicGain();
 
 }  // namespace platform

@@ -25,9 +25,12 @@ StoredSettings settingsFile;
 // A write to a closed pipe (`skypop 2>&1 | head -1`, a terminal gone) must fail like any other
 // write rather than end the game unsaved: SIGPIPE is ignored from before the first warning the
 // start-up may print, and its previous handling comes back when the run stops.
+// Windows has no SIGPIPE: a write to a closed pipe simply fails there.
+#ifdef SIGPIPE
 using SignalHandler = void (*)(int);
 SignalHandler previousPipeHandler = SIG_DFL;
 bool ignoringPipe = false;
+#endif
 
 void IgnoreBrokenPipes() {
 #ifdef SIGPIPE
