@@ -11,8 +11,8 @@
 // Prepares the run (scores, settings, platform; a closed pipe no longer ends the process) and
 // returns which sound subsystems it opens.
 SoundChoice StartOnDesktop(const Options& options);
-// Stops listening to the player's keys and gives SIGPIPE its previous handling back (the settings
-// stay as they are).
+// Stops listening to the player's keys, writes a settings change that could not be written during
+// play (waiting a moment for another game's lock), and gives SIGPIPE its previous handling back.
 void StopOnDesktop();
 // Where the settings file is: skypop.cfg in the per-user config folder.
 std::string SettingsPath();
