@@ -6,6 +6,7 @@
 #include "app/desktop/user_folders.h"
 #include "host/synth.h"
 #include "host/user_files.h"
+#include "machine/message_box.h"
 #include "machine/player_settings.h"
 #include "scores/high_scores.h"
 
@@ -125,3 +126,10 @@ void StopOnDesktop() {
   RestoreBrokenPipes();
 }
 
+void TellOfLostScores(bool endedBySignal) {
+  const std::string why = UnsavedScoresReason();
+  // Standard error has said it already; a game ended by a signal has nobody to dismiss a box.
+  if (why.empty() || endedBySignal) return;
+  const std::string text = "The new high score could not be saved.\n\n" + why;
+  platform::MessageBox(nullptr, text.c_str(), "SKYPOP FRENZY");
+}
