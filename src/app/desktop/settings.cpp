@@ -204,8 +204,10 @@ SettingsRead ReadSettings(const std::string& path, platform::PlayerSettings* set
     case platform::UserFileRead::kMissing:
       return SettingsRead::kMissing;  // nothing chosen yet: no reason to say anything
     case platform::UserFileRead::kUnreadable:
-      std::fprintf(stderr, "skypop: %s: %s; using the default settings\n",
-                   platform::Printable(path).c_str(), platform::Printable(file.problem()).c_str());
+      std::fprintf(
+          stderr,
+          "skypop: %s: %s; using the default settings, and changes hold for this run only\n",
+          platform::Printable(path).c_str(), platform::Printable(file.problem()).c_str());
       return SettingsRead::kUnreadable;
     case platform::UserFileRead::kRead:
       break;
