@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -99,6 +100,20 @@ TEST(GameWindowTest, ShutDownDestroysAWindowThatWasNeverDestroyed) {
   ASSERT_NE(window, nullptr);
   platform::ShutDownPlatform();
   EXPECT_EQ(destroyMessages, 1);
+}
+
+TEST(GameWindowTest, ASignalClosesTheGameAndIsRemembered) {
+  UseDummyVideo();
+  WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", CountingProcedure);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(platform::EndedBySignal());
+  std::raise(SIGTERM);
+  Message message{};
+  while (platform::WindowMessages().PeekMessage(&message) && message.kind != MessageKind::kClose) {
+  }
+  EXPECT_EQ(message.kind, MessageKind::kClose);
+  platform::ShutDownPlatform();
+  EXPECT_TRUE(platform::EndedBySignal());  // so no message box waits for a player at close
 }
 
 std::string hookedText;
