@@ -256,8 +256,12 @@ void SaveScores() {
     return;
   }
   if (importDamaged) {
+    // A table the player has moved away since the start needs no copy: they have it.
     platform::UserFile older(importFile.c_str(), kScoreTable);
-    if (!KeepDamaged(file, older)) return;
+    std::string probe;
+    bool more = false;
+    const bool gone = older.Read(&probe, 1, &more) == platform::UserFileRead::kMissing;
+    if (!gone && !KeepDamaged(file, older)) return;
     importDamaged = false;
   }
   HighScoreEntry table[kHighScoreRows];
