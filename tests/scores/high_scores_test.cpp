@@ -247,6 +247,21 @@ TEST_F(HighScoresTest, FilesThatMayNotBeReplacedAreLeftAndReported) {
     std::filesystem::remove_all("scores");
   }
 
+  // The settings file in such a folder too: rewritten in place, and said so.
+  EXPECT_EQ(AsAPlayer([] {
+              std::filesystem::create_directory("config");
+              WriteFile("config/skypop.cfg", "mute = no\n");
+              chmod("config", 0555);
+              const std::string said = StderrOf([] {
+                WriteSettings("config/skypop.cfg", {true, 100, 100, 100, true}, kMuteSetting);
+              });
+              chmod("config", 0755);
+              return (said.find("takes no new files, so it was rewritten in place") ==
+                      std::string::npos) +
+                     (ReadFile("config/skypop.cfg") != "mute = yes\n");
+            }),
+            0);
+
   // Something that is not a file must neither block the start nor be replaced.
   ASSERT_EQ(mkfifo("KIPO.INI", 0644), 0);
   EXPECT_NE(PlayAGameThatRanks().find("not a regular file"), std::string::npos);
