@@ -185,12 +185,9 @@ TEST_F(PlayerFilesTest, KeysChangeTheStoredSettingsButTheCommandLineOnlyThisRun)
 TEST_F(PlayerFilesTest, TwoGamesChangingDifferentSettingsKeepBothAndAHandEdit) {
   const fs::path path = root_ / "config/skypop.cfg";
   ASSERT_TRUE(WriteSettings(path, PlayerSettings{}));  // both games start from this file
-  PlayerSettings a, b;
-  a.masterVolume = 70;  // game A: - three times
-  ASSERT_TRUE(WriteSettings(path, a, kVolumeSetting));
+  ASSERT_TRUE(WriteSettings(path, {.masterVolume = 70}, kVolumeSetting));  // A: - three times
   std::ofstream(path, std::ios::app) << "# the player's note\r\n";
-  b.muted = true;  // then game B: M
-  ASSERT_TRUE(WriteSettings(path, b, kMuteSetting));
+  ASSERT_TRUE(WriteSettings(path, {.muted = true}, kMuteSetting));  // then B: M
   PlayerSettings read;
   ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
   EXPECT_EQ(std::tie(read.masterVolume, read.muted), std::make_tuple(70, true));
@@ -204,12 +201,10 @@ TEST_F(PlayerFilesTest, ALostRankedScoreIsToldInOneBoxUnlessASignalEndedTheGame)
   });
   fs::create_directory("KIPO.INI");  // not a file: every save fails
   SetScoreFiles("KIPO.INI", nullptr);
-  testing::internal::CaptureStderr();
   LoadScores();
   game.score = 5000;
   RankScore();
   SaveScores();
-  testing::internal::GetCapturedStderr();
   TellOfLostScores(true);
   EXPECT_TRUE(boxes.empty());
   TellOfLostScores(false);

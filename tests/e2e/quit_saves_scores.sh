@@ -98,10 +98,7 @@ xdotool windowfocus --sync "$window" || fail "could not focus the window"
 sleep 0.5
 
 press() { for key in "$@"; do xdotool keydown "$key"; sleep 0.06; xdotool keyup "$key"; sleep 0.2; done; }
-said_at_once() {  # within a second
-  for _ in $(seq 10); do grep -q "$1" "$work/game.log" && return 0; sleep 0.1; done
-  fail "not said at once: $1 ($(cat "$work/game.log"))"
-}
+said_at_once() { timeout 1 tail -f "$work/game.log" | grep -q "$1" || fail "not said at once: $1"; }
 lock_held="another program holds the lock on its folder"
 if [ "${way%%_*}" = locked ]; then
   press m
@@ -139,11 +136,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 elapsed=$((($(date +%s%N) - start) / 1000000))
-if [ "$way" = ranked_escape ]; then
-  box || fail "no message box at close: $(cat "$work/game.log")"
-  kill -TERM "$game_pid"  # the box does not hold the game against a signal
-  sleep 1
-fi
+# The box does not hold the game against a signal.
+[ "$way" = ranked_escape ] && { box || fail "no box at close"; kill -TERM "$game_pid"; sleep 1; }
 kill -0 "$game_pid" 2>/dev/null && fail "the game did not quit within 10 s"
 wait "$game_pid"
 code=$?

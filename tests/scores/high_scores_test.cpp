@@ -248,19 +248,16 @@ TEST_F(HighScoresTest, FilesThatMayNotBeReplacedAreLeftAndReported) {
   }
 
   // The settings file in such a folder too: rewritten in place, and said so.
-  EXPECT_EQ(AsAPlayer([] {
-              std::filesystem::create_directory("config");
-              WriteFile("config/skypop.cfg", "mute = no\n");
-              chmod("config", 0555);
-              const std::string said = StderrOf([] {
-                WriteSettings("config/skypop.cfg", {true, 100, 100, 100, true}, kMuteSetting);
-              });
-              chmod("config", 0755);
-              return (said.find("takes no new files, so it was rewritten in place") ==
-                      std::string::npos) +
-                     (ReadFile("config/skypop.cfg") != "mute = yes\n");
-            }),
-            0);
+  const auto settingsInPlace = [] {
+    std::filesystem::create_directory("config");
+    WriteFile("config/skypop.cfg", "mute = no\n");
+    chmod("config", 0555);
+    const std::string said = StderrOf([] { WriteSettings("config/skypop.cfg", {.muted = true}); });
+    chmod("config", 0755);
+    return (said.find("rewritten in place") == std::string::npos) +
+           (ReadFile("config/skypop.cfg").find("mute = yes\n") != 0);
+  };
+  EXPECT_EQ(AsAPlayer(settingsInPlace), 0);
 
   // Something that is not a file must neither block the start nor be replaced.
   ASSERT_EQ(mkfifo("KIPO.INI", 0644), 0);
@@ -299,26 +296,25 @@ TEST_F(HighScoresTest, LinksLocksAndSalvageCopiesNeverReachOtherFiles) {
   fs::permissions("shared", fs::perms::all | fs::perms::sticky_bit);
   fs::create_symlink(fs::absolute("etc/scores"), "shared/KIPO.INI");
   ASSERT_EQ(lchown("shared/KIPO.INI", 4242, 4242), 0) << "another user's link needs root";
-  struct Case {
-    const char* name;
-    const char* file;     // in the run's own folder
-    const char* planted;  // "link": the file links to etc/passwd; "damaged": a damaged 0600 table
-                          // beside a .bad link to etc/passwd and an earlier .bad.1; "locked"
+  // "link": the file links to etc/passwd; "damaged": a damaged 0600 table beside a .bad link to
+  // etc/passwd and an earlier .bad.1; "locked": another program holds the folder's lock.
+  const struct {
+    const char* file;  // in the run's own folder
+    const char* planted;
     const char* said;
-  };
-  const Case cases[] = {
-      {"settings link", "skypop.cfg", "link", "it is a link to a file that is not a settings file"},
-      {"score link", "KIPO.INI", "link", "it is a link to a file that is not a score table"},
-      {"other's link", "../shared/KIPO.INI", "", "it is a link owned by another user"},
-      {"damaged", "KIPO.INI", "damaged", "a copy is kept as ./KIPO.INI.bad.2"},
-      {"locked", "KIPO.INI", "locked", "another program holds the lock on its folder"},
+  } cases[] = {
+      {"skypop.cfg", "link", "it is a link to a file that is not a settings file"},
+      {"KIPO.INI", "link", "it is a link to a file that is not a score table"},
+      {"../shared/KIPO.INI", "", "it is a link owned by another user"},
+      {"KIPO.INI", "damaged", "a copy is kept as ./KIPO.INI.bad.2"},
+      {"KIPO.INI", "locked", "another program holds the lock on its folder"},
   };
   for (const bool asRoot : {true, false}) {
     const int failed = AsAPlayer(
         [&] {
           int wrong = 0;
           const std::string folder = "as" + std::to_string(geteuid());
-          for (const Case& c : cases) {
+          for (const auto& c : cases) {
             fs::create_directory(folder);
             fs::current_path(folder);
             const std::string planted = c.planted;
@@ -350,7 +346,7 @@ TEST_F(HighScoresTest, LinksLocksAndSalvageCopiesNeverReachOtherFiles) {
             fs::remove_all(folder);
             if (said.find(c.said) == std::string::npos || !copied || !told ||
                 ReadFile("etc/passwd") != passwd || ReadFile("etc/scores") != secret) {
-              std::fprintf(stderr, "%s as uid %d: %s\n", c.name, geteuid(), said.c_str());
+              std::fprintf(stderr, "%s as uid %d: %s\n", c.said, geteuid(), said.c_str());
               ++wrong;
             }
           }
