@@ -260,7 +260,7 @@ void SaveScores() {
     platform::UserFile older(importFile.c_str(), kScoreTable);
     std::string probe;
     bool more = false;
-    const bool gone = older.Read(&probe, 1, &more) == platform::UserFileRead::kMissing;
+    const bool gone = older.Read(&probe, kReadLimit, &more) == platform::UserFileRead::kMissing;
     if (!gone && !KeepDamaged(file, older)) return;
     importDamaged = false;
   }
