@@ -1,7 +1,7 @@
 // The player's folders and the file operations behind the game's own small files (the score
 // table, the settings). machine/user_file.cpp decides what to do with them; a host only carries
 // each operation out on its file system. Failures return a host error code (never 0), which
-// DescribeFileError turns into words.
+// DescribeFileError turns into words and the Is...Error helpers classify.
 #pragma once
 
 #include <cstddef>
@@ -19,19 +19,27 @@ std::string UserConfigFolder();
 using FileHandle = intptr_t;
 constexpr FileHandle kNoFile = -1;
 
-// What a look at a name finds, links followed.
+// What a look at a name (or an open file) finds.
 struct FileFacts {
   bool exists = false;
-  bool regular = false;      // a plain file (not a folder, FIFO, device...)
-  bool writable = false;     // the player may write it and has not made it read-only
-  uint32_t permissions = 0;  // the host's permission bits, to give a replacement
-  uint32_t owner = 0;        // the host's owner and group, to give a replacement
+  bool regular = false;       // a plain file (not a folder, FIFO, device, link...)
+  bool link = false;          // the name itself is a symbolic link (LookAtName only)
+  bool writable = false;      // the player may write it and has not made it read-only
+  bool ownerTrusted = false;  // owned by the player running the game or by the administrator
+  uint32_t permissions = 0;   // the host's permission bits, to give a replacement
+  uint32_t owner = 0;         // the host's owner and group, to give a replacement
   uint32_t group = 0;
 };
 
-// Is `error` "there is no such file"? Is it "permission refused"?
+// Error codes every host gives for these cases, beside its own.
+constexpr int kNotAPlainFile = -2;  // the name is not a plain file
+constexpr int kIsALink = -3;        // an open that never follows a link found one at the name
+constexpr int kFolderBusy = -4;     // another program held the folder's lock for the whole wait
+
+// Is `error` "there is no such file"? "Permission refused"? "That name is already taken"?
 bool IsMissingError(int error);
 bool IsRefusedError(int error);
+bool IsExistsError(int error);
 // A short description of `error`, as a message line ends with it.
 std::string DescribeFileError(int error);
 
@@ -40,23 +48,30 @@ std::string DescribeFileError(int error);
 int ReadLink(const std::string& path, std::string* target);
 // Looks at `path`, links followed; a missing file is not an error (facts->exists is false).
 int LookAtFile(const std::string& path, FileFacts* facts);
+// Looks at the name `path` itself: a link is described, not followed (facts->link).
+int LookAtName(const std::string& path, FileFacts* facts);
+// Looks at an open file (its facts, whatever name reached it); writable is left false.
+int LookAtOpenFile(FileHandle file, FileFacts* facts);
 // Are the two names the same file or folder (both exist)?
 bool SameFile(const std::string& a, const std::string& b);
 // Creates `folder` and every missing folder above it.
 int MakeFolders(const std::string& folder);
-// Takes the advisory lock on `folder` that two games saving there share, waiting for it;
-// kNoFile when the folder cannot be opened or locked (the save then goes on without the lock).
-FileHandle LockFolder(const std::string& folder);
+// Takes the advisory lock on `folder` that two games saving there share, waiting at most
+// `waitMilliseconds` (0: tried once) and sleeping between tries; kFolderBusy when another
+// program held it all that time. 0 with *lock kNoFile when the folder cannot be opened or the
+// file system has no locks (the save then goes on without the lock).
+int LockFolder(const std::string& folder, uint32_t waitMilliseconds, FileHandle* lock);
 // Releases a lock LockFolder took; kNoFile is fine.
 void UnlockFolder(FileHandle lock);
 // Makes what the folder's earlier renames did durable; a folder that refuses does no harm.
 void SyncFolder(const std::string& folder);
 
 // Reads at most `limit` bytes of a plain file without ever blocking (a FIFO under the name must
-// not hang the game). *truncated tells whether it held more. Error codes as above; a name that
-// is not a plain file gives kNotAPlainFile.
-constexpr int kNotAPlainFile = -2;
-int ReadWholeFile(const std::string& path, size_t limit, std::string* text, bool* truncated);
+// not hang the game) and never through a link at the name itself (kIsALink). *truncated tells
+// whether it held more; *facts (when not null) are those of the file opened. A name that is not
+// a plain file gives kNotAPlainFile.
+int ReadWholeFile(const std::string& path, size_t limit, std::string* text, bool* truncated,
+                  FileFacts* facts);
 
 // Creates a new file that did not exist, never through a link, with `permissions`; open for
 // writing into *file.
@@ -72,7 +87,7 @@ int CopyPermissions(FileHandle file, const FileFacts& like);
 int SyncAndClose(FileHandle file);
 // Closes without flushing (a failed write's clean-up).
 void CloseFile(FileHandle file);
-// Puts `from` in place of `to` in one step.
+// Puts `from` in place of `to` in one step (a link at `to` is replaced, not followed).
 int RenameFile(const std::string& from, const std::string& to);
 // Removes the name `path` (only the link, if it is one); a missing file is not an error.
 int RemoveFile(const std::string& path);

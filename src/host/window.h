@@ -23,5 +23,8 @@ void ShowPointer(bool visible);
 void DestroyWindow(WindowHandle window);
 // Releases what the host still holds, once the loop has ended.
 void ShutDownPlatform();
+// Whether the game was asked to close by the machine (a signal; on Windows a console's Ctrl+C or
+// the session ending) rather than by the player: nobody may be there to read a message then.
+bool EndedBySignal();
 
 }  // namespace platform

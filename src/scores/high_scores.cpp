@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "machine/printable.h"
 #include "machine/user_file.h"
 #include "state/game_state.h"
 
@@ -42,6 +43,15 @@ bool rowUnsaved[kHighScoreRows] = {};
 // Chosen once at start-up, before the first load.
 std::string scoreFile = kScoreFile;
 std::string importFile;
+// The imported table did not read whole: the first save keeps a copy of it beside our file,
+// since the rows after the damage would otherwise be gone for good.
+bool importDamaged = false;
+// How long a save waits for another game's lock: during play not at all (play must never
+// freeze), at the last save a moment.
+uint32_t lockWait = 0;
+constexpr uint32_t kCloseLockWait = 2000;
+// "<file>: <reason>" of the last save that failed, for the player's word at close.
+std::string lastFailure;
 
 // Five short lines; anything longer is not a table this game wrote, and is read only this far.
 constexpr size_t kReadLimit = 64 * 1024;
@@ -154,8 +164,42 @@ void MergeUnsavedRows(HighScoreEntry* table) {
 
 // One line on standard error: the file, what went wrong, and what the game did about it.
 void Report(const platform::UserFile& file, const char* outcome) {
-  std::fprintf(stderr, "skypop: %s: %s; %s\n", file.path().c_str(), file.problem().c_str(),
-               outcome);
+  const std::string why =
+      platform::Printable(file.path()) + ": " + platform::Printable(file.problem());
+  std::fprintf(stderr, "skypop: %s; %s\n", why.c_str(), outcome);
+}
+
+// A save that failed: said now, and remembered for the word at close.
+void ReportFailedSave(const platform::UserFile& file, const char* outcome) {
+  Report(file, outcome);
+  lastFailure = platform::Printable(file.path()) + ": " + platform::Printable(file.problem());
+}
+
+// The first line reads as a row does: a score, then a name. Only such a file (or an empty one)
+// is a table the game may replace through a link.
+bool ReadsAsScoreTable(const std::string& text) {
+  if (text.empty()) return true;
+  const std::string first = text.substr(0, text.find('\n'));
+  size_t at = 0;
+  int32_t score = 0;
+  char name[kNameLength + 1] = {};
+  bool changed = false;
+  return ReadScore(first, &at, &score, &changed) && ReadNameWord(first, &at, name, &changed);
+}
+
+constexpr platform::UserFileKind kScoreTable = {"a score table", ReadsAsScoreTable};
+
+// The copy of a damaged table, beside our file; false (said) when none could be made.
+bool KeepDamaged(platform::UserFile& file, platform::UserFile& damaged) {
+  if (!file.KeepCopyOf(damaged, ".bad")) {
+    ReportFailedSave(file,
+                     "no copy of the damaged file could be kept, so no high scores are saved");
+    return false;
+  }
+  std::fprintf(stderr, "skypop: %s did not read completely; a copy is kept as %s\n",
+               platform::Printable(damaged.path()).c_str(),
+               platform::Printable(file.copyPath()).c_str());
+  return true;
 }
 }  // namespace
 
@@ -163,6 +207,8 @@ void ResetHighScores() {
   std::memcpy(highScores, kDefaultTable, sizeof(highScores));
   tableTrusted = false;
   std::memset(rowUnsaved, 0, sizeof(rowUnsaved));
+  importDamaged = false;
+  lastFailure.clear();
   SetScoreFiles(nullptr, nullptr);
 }
 
@@ -172,15 +218,18 @@ void SetScoreFiles(const char* path, const char* importPath) {
 }
 
 void LoadScores() {
-  platform::UserFile file(scoreFile.c_str());
+  platform::UserFile file(scoreFile.c_str(), kScoreTable);
   std::string text;
   bool truncated = false;
   platform::UserFileRead read = file.Read(&text, kReadLimit, &truncated);
+  bool imported = false;
   if (read == platform::UserFileRead::kMissing && !importFile.empty()) {
-    // No table of our own yet: take the older game's, which the next save copies to our file.
-    platform::UserFile older(importFile.c_str());
+    // No table of our own yet: take the one in the working folder, which the next save copies to
+    // our file.
+    platform::UserFile older(importFile.c_str(), kScoreTable);
     if (older.Read(&text, kReadLimit, &truncated) == platform::UserFileRead::kRead) {
       read = platform::UserFileRead::kRead;
+      imported = true;
     }
   }
   if (read == platform::UserFileRead::kUnreadable) {
@@ -190,7 +239,8 @@ void LoadScores() {
   }
   tableTrusted = true;
   if (read == platform::UserFileRead::kMissing) return;
-  ParseTable(text, highScores);
+  const bool whole = ParseTable(text, highScores) && !truncated;
+  importDamaged = imported && !whole;
   game.hiScore = highScores[0].score;
 }
 
@@ -200,46 +250,61 @@ void SaveScores() {
   if (!tableTrusted && !anyUnsaved) return;
 
   // Under the lock the file is read again, so that rows another game saved since our load stay.
-  platform::UserFile file(scoreFile.c_str());
-  if (!file.Lock()) {
-    Report(file, "high scores not saved");
+  platform::UserFile file(scoreFile.c_str(), kScoreTable);
+  if (!file.Lock(lockWait)) {
+    ReportFailedSave(file, "high scores not saved");
     return;
+  }
+  if (importDamaged) {
+    // A table the player has moved away since the start needs no copy: they have it.
+    platform::UserFile older(importFile.c_str(), kScoreTable);
+    std::string probe;
+    bool more = false;
+    const bool gone = older.Read(&probe, kReadLimit, &more) == platform::UserFileRead::kMissing;
+    if (!gone && !KeepDamaged(file, older)) return;
+    importDamaged = false;
   }
   HighScoreEntry table[kHighScoreRows];
   std::string text;
   bool truncated = false;
   switch (file.Read(&text, kReadLimit, &truncated)) {
     case platform::UserFileRead::kUnreadable:
-      Report(file, "high scores not saved over it");
+      ReportFailedSave(file, "high scores not saved over it");
       return;
     case platform::UserFileRead::kMissing:
       std::memcpy(table, highScores, sizeof(table));
       break;
     case platform::UserFileRead::kRead:
       std::memcpy(table, kDefaultTable, sizeof(table));
-      if (!ParseTable(text, table) || truncated) {
-        // Rows after a damaged one would be lost by the rewrite: keep the file for the player.
-        if (!file.KeepCopy(".bad")) {
-          Report(file, "no copy of the damaged file could be kept, so no high scores are saved");
-          return;
-        }
-        std::fprintf(stderr, "skypop: %s did not read completely; a copy is kept as %s.bad\n",
-                     file.path().c_str(), file.path().c_str());
-      }
+      // Rows after a damaged one would be lost by the rewrite: keep the file for the player.
+      if ((!ParseTable(text, table) || truncated) && !KeepDamaged(file, file)) return;
       MergeUnsavedRows(table);
       break;
   }
   if (!file.Replace(FormatTable(table))) {
     // The table stays in memory with its rows still unsaved, so the save at quit tries again.
-    Report(file, "high scores not saved");
+    ReportFailedSave(file, "high scores not saved");
     return;
   }
   if (file.replacedInPlace()) {
     std::fprintf(stderr,
                  "skypop: %s: its folder takes no new files, so it was rewritten in place\n",
-                 file.path().c_str());
+                 platform::Printable(file.path()).c_str());
   }
   std::memset(rowUnsaved, 0, sizeof(rowUnsaved));
+  lastFailure.clear();
+}
+
+void SaveScoresAtClose() {
+  lockWait = kCloseLockWait;
+  SaveScores();
+  lockWait = 0;
+}
+
+std::string UnsavedScoresReason() {
+  bool anyUnsaved = false;
+  for (bool unsaved : rowUnsaved) anyUnsaved = anyUnsaved || unsaved;
+  return anyUnsaved ? lastFailure : std::string();
 }
 
 int RankScore() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct HighScoreEntry {
   int32_t score;
@@ -20,6 +21,14 @@ void ResetHighScores();
 void SetScoreFiles(const char* path, const char* importPath);
 
 void LoadScores();
+// Saves the table, merging this run's new rows into the file as it is on disk now. During play
+// it never waits for another game's lock: a save that cannot have it says so, and the rows stay
+// unsaved for the next save.
 void SaveScores();
+// The last save, as the game closes: waits up to two seconds for another game's lock.
+void SaveScoresAtClose();
+// Why rows this run ranked are still not in the file ("<file>: <reason>", as the last failed
+// save said it, control characters escaped); empty when every ranked row is saved.
+std::string UnsavedScoresReason();
 int RankScore();
 void FormatNumber(int value, char* buffer, int width);

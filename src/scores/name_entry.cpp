@@ -140,3 +140,11 @@ bool NameEntryStep(int step) {
   if (pressed & (kButtonFire2 | kButtonUp)) DeleteCharacter();
   return false;
 }
+
+void KeepTypedName() {
+  const bool entering = game.gameMode == kModePlaying && game.playPhase == kPhaseNameEntry;
+  if (!entering || nameLength <= 0) return;
+  if (game.newRank >= 1 && game.newRank <= kHighScoreRows) {
+    std::memcpy(highScores[game.newRank - 1].name, nameBuffer, kMaxName);
+  }
+}

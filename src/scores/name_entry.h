@@ -14,3 +14,6 @@ void ResetNameEntry();
 
 // Step 0 resets the entry; step 1 runs one tick and is true once the name is in the table.
 bool NameEntryStep(int step);
+// The game is closing: a name the player has begun to type goes into the new row as far as it
+// got (the entry itself is not finished), so that the save that follows keeps it.
+void KeepTypedName();

@@ -4,6 +4,7 @@
 #include "host/joystick.h"
 #include "machine/message_queue.h"
 #include "scores/high_scores.h"
+#include "scores/name_entry.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
 #include "state/input_state.h"
@@ -31,7 +32,10 @@ constexpr uint32_t kAxisLow = 0x4000;
 constexpr uint32_t kAxisHigh = 0xC000;
 
 void TearDown() {
-  SaveScores();
+  // However the game is closed: a half-typed name is kept, and the last save may wait a moment
+  // for another game's lock.
+  KeepTypedName();
+  SaveScoresAtClose();
   CloseDisplay();
   CloseMusic();
   CloseSoundBank();

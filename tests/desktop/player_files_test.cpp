@@ -13,8 +13,10 @@
 #include "app/desktop/settings.h"
 #include "app/desktop/user_folders.h"
 #include "host/user_files.h"
+#include "machine/message_box.h"
 #include "machine/player_settings.h"
 #include "scores/high_scores.h"
+#include "state/game_state.h"
 
 namespace {
 
@@ -178,6 +180,41 @@ TEST_F(PlayerFilesTest, KeysChangeTheStoredSettingsButTheCommandLineOnlyThisRun)
   EXPECT_FALSE(StartOnDesktop(options).music);
   options.noSound = true;
   EXPECT_FALSE(StartOnDesktop(options).sound || StartOnDesktop(options).music);
+}
+
+TEST_F(PlayerFilesTest, TwoGamesChangingDifferentSettingsKeepBothAndAHandEdit) {
+  const fs::path path = root_ / "config/skypop.cfg";
+  ASSERT_TRUE(WriteSettings(path, PlayerSettings{}));  // both games start from this file
+  ASSERT_TRUE(WriteSettings(path, {.masterVolume = 70}, kVolumeSetting));  // A: - three times
+  std::ofstream(path, std::ios::app) << "# the player's note\r\n";
+  ASSERT_TRUE(WriteSettings(path, {.muted = true}, kMuteSetting));  // then B: M
+  PlayerSettings read;
+  ASSERT_EQ(ReadSettings(path, &read), SettingsRead::kLoaded);
+  EXPECT_EQ(std::tie(read.masterVolume, read.muted), std::make_tuple(70, true));
+  EXPECT_NE(Slurp(path).find("mute = yes\n# the player's note\r\n"), std::string::npos);
+}
+
+TEST_F(PlayerFilesTest, ALostRankedScoreIsToldInOneBoxUnlessASignalEndedTheGame) {
+  static std::vector<std::string> boxes;
+  platform::SetMessageBoxHook([](const char* text, const char* caption) {
+    boxes.push_back(std::string(caption) + ": " + text);
+  });
+  fs::create_directory("KIPO.INI");  // not a file: every save fails
+  SetScoreFiles("KIPO.INI", nullptr);
+  LoadScores();
+  game.score = 5000;
+  RankScore();
+  SaveScores();
+  TellOfLostScores(true);
+  EXPECT_TRUE(boxes.empty());
+  TellOfLostScores(false);
+  EXPECT_EQ(boxes, std::vector<std::string>{"SKYPOP FRENZY: The new high score could not be "
+                                            "saved.\n\nKIPO.INI: it is not a regular file"});
+  fs::remove("KIPO.INI");
+  SaveScores();  // saved at last: nothing more to tell
+  TellOfLostScores(false);
+  EXPECT_EQ(boxes.size(), 1u);
+  platform::SetMessageBoxHook(nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/desktop/settings.h"
 #include "game/game_flow.h"
 #include "game_reset.h"
 #include "temp_dir.h"
@@ -34,7 +36,7 @@ void WriteFile(const char* path, const std::string& text) {
 }
 
 // What `run` writes on standard error, through a pipe (lines this short never fill it).
-std::string StderrOf(void (*run)()) {
+std::string StderrOf(const std::function<void()>& run) {
   int ends[2];
   if (pipe(ends) != 0) return "no pipe";
   const int saved = dup(2);
@@ -194,12 +196,13 @@ std::string PlayAGameThatRanks() {
 }
 
 // Runs `check` in a child process without root's powers, as a player runs the game (CI runs as
-// root, who may write any file); its exit status is the number of failed expectations.
-int AsAPlayer(const std::function<int()>& check) {
+// root, who may write any file), or keeping them; its exit status is the number of failed
+// expectations (100: the powers could not be dropped).
+int AsAPlayer(const std::function<int()>& check, bool asRoot = false) {
   std::filesystem::permissions(std::filesystem::current_path(), std::filesystem::perms::all);
   const pid_t child = fork();
   if (child == 0) {
-    if (geteuid() == 0 &&
+    if (!asRoot && geteuid() == 0 &&
         (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
       _exit(100);
     }
@@ -244,6 +247,18 @@ TEST_F(HighScoresTest, FilesThatMayNotBeReplacedAreLeftAndReported) {
     std::filesystem::remove_all("scores");
   }
 
+  // The settings file in such a folder too: rewritten in place, and said so.
+  const auto settingsInPlace = [] {
+    std::filesystem::create_directory("config");
+    WriteFile("config/skypop.cfg", "mute = no\n");
+    chmod("config", 0555);
+    const std::string said = StderrOf([] { WriteSettings("config/skypop.cfg", {.muted = true}); });
+    chmod("config", 0755);
+    return (said.find("rewritten in place") == std::string::npos) +
+           (ReadFile("config/skypop.cfg").find("mute = yes\n") != 0);
+  };
+  EXPECT_EQ(AsAPlayer(settingsInPlace), 0);
+
   // Something that is not a file must neither block the start nor be replaced.
   ASSERT_EQ(mkfifo("KIPO.INI", 0644), 0);
   EXPECT_NE(PlayAGameThatRanks().find("not a regular file"), std::string::npos);
@@ -267,6 +282,79 @@ TEST_F(HighScoresTest, LinksAreKeptAndNeverWrittenThrough) {
                 std::filesystem::perms::group_read);
   EXPECT_EQ(ReadFile("store/victim"), "precious");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("store/real.ini.tmp")));
+}
+
+// Files that are not the game's own, for root and for a player alike: "etc" stands in for /etc
+// (root's), "shared" for a sticky folder where user 4242 planted a link to another of root's files.
+TEST_F(HighScoresTest, LinksLocksAndSalvageCopiesNeverReachOtherFiles) {
+  namespace fs = std::filesystem;
+  const std::string passwd = "root:x:0:0:root:/root:/bin/bash\n", secret = "1000 SECRET\n";
+  fs::create_directories("etc");
+  WriteFile("etc/passwd", passwd);
+  WriteFile("etc/scores", secret);
+  fs::create_directory("shared");
+  fs::permissions("shared", fs::perms::all | fs::perms::sticky_bit);
+  fs::create_symlink(fs::absolute("etc/scores"), "shared/KIPO.INI");
+  ASSERT_EQ(lchown("shared/KIPO.INI", 4242, 4242), 0) << "another user's link needs root";
+  // "link": the file links to etc/passwd; "damaged": a damaged 0600 table beside a .bad link to
+  // etc/passwd and an earlier .bad.1; "locked": another program holds the folder's lock.
+  const struct {
+    const char* file;  // in the run's own folder
+    const char* planted;
+    const char* said;
+  } cases[] = {
+      {"skypop.cfg", "link", "it is a link to a file that is not a settings file"},
+      {"KIPO.INI", "link", "it is a link to a file that is not a score table"},
+      {"../shared/KIPO.INI", "", "it is a link owned by another user"},
+      {"KIPO.INI", "damaged", "a copy is kept as ./KIPO.INI.bad.2"},
+      {"KIPO.INI", "locked", "another program holds the lock on its folder"},
+  };
+  for (const bool asRoot : {true, false}) {
+    const int failed = AsAPlayer(
+        [&] {
+          int wrong = 0;
+          const std::string folder = "as" + std::to_string(geteuid());
+          for (const auto& c : cases) {
+            fs::create_directory(folder);
+            fs::current_path(folder);
+            const std::string planted = c.planted;
+            if (planted == "link") fs::create_symlink("../etc/passwd", c.file);
+            if (planted == "damaged") {
+              WriteFile("KIPO.INI", "9000 AAA\nabc BBB\n");
+              chmod("KIPO.INI", 0600);
+              fs::create_symlink("../etc/passwd", "KIPO.INI.bad");
+              WriteFile("KIPO.INI.bad.1", "earlier");
+            }
+            const int lock = open(".", O_RDONLY);
+            if (planted == "locked") flock(lock, LOCK_EX);
+            ResetHighScores();
+            SetScoreFiles((std::string("./") + c.file).c_str(), nullptr);
+            // The save at close waits a moment for the lock, then gives up just the same.
+            std::string said = std::string(c.file) == "skypop.cfg"
+                                   ? StderrOf([&] { WriteSettings(c.file, {}); })
+                                   : PlayAGameThatRanks();
+            said += StderrOf(SaveScoresAtClose);
+            close(lock);
+            const bool copied =
+                planted != "damaged" || (ReadFile("KIPO.INI.bad.2") == "9000 AAA\nabc BBB\n" &&
+                                         ReadFile("KIPO.INI.bad.1") == "earlier" &&
+                                         fs::status("KIPO.INI.bad.2").permissions() ==
+                                             (fs::perms::owner_read | fs::perms::owner_write));
+            const bool told =
+                planted != "locked" || UnsavedScoresReason().find(c.said) != std::string::npos;
+            fs::current_path("..");
+            fs::remove_all(folder);
+            if (said.find(c.said) == std::string::npos || !copied || !told ||
+                ReadFile("etc/passwd") != passwd || ReadFile("etc/scores") != secret) {
+              std::fprintf(stderr, "%s as uid %d: %s\n", c.said, geteuid(), said.c_str());
+              ++wrong;
+            }
+          }
+          return wrong;
+        },
+        asRoot);
+    EXPECT_EQ(failed, 0) << (asRoot ? "as root" : "as a player");
+  }
 }
 
 TEST_F(HighScoresTest, WhatIsSavedReadsBackAsTheSameTable) {
@@ -340,6 +428,17 @@ TEST_F(HighScoresTest, TheFolderIsMadeAndAnOlderTableImported) {
   SaveScores();
   EXPECT_EQ(ReadFile("data/skypop/KIPO.INI").substr(0, 16), "7000 OLD@ONE@@@\n");
   EXPECT_EQ(ReadFile("KIPO.INI"), "7000 OLD@ONE@@@\n");  // the old file is left as it was
+
+  // A damaged row: the rows after it are kept in a copy beside the new file, and said so.
+  const std::string damaged = "9000 A\n8000 B\nXXXX OLDGAME@@@\n6000 D\n5000 E\n";
+  WriteFile("KIPO.INI", damaged);
+  ResetHighScores();
+  SetScoreFiles("data/again/KIPO.INI", "KIPO.INI");
+  LoadScores();
+  const std::string said = StderrOf(SaveScores);
+  EXPECT_EQ(ReadFile("data/again/KIPO.INI.bad"), damaged);
+  EXPECT_NE(said.find("a copy is kept as data/again/KIPO.INI.bad"), std::string::npos) << said;
+  EXPECT_EQ(ReadFile("data/again/KIPO.INI").substr(0, 14), "9000 A\n8000 B\n");
 }
 
 TEST(FormatNumberTest, RightAlignsInABlankField) {

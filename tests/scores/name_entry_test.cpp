@@ -57,6 +57,20 @@ class NameEntryTest : public ::testing::Test {
   TempWorkingDir dir_;
 };
 
+TEST_F(NameEntryTest, ClosingDuringTheEntryKeepsTheLettersTypedSoFar) {
+  Click(56, 344);
+  Click(56, 344);  // "AA", then the game is closed
+  KeepTypedName();
+  EXPECT_STREQ(highScores[2].name, "          ") << "kept outside the entry";
+  game.gameMode = kModePlaying;
+  game.playPhase = kPhaseNameEntry;
+  KeepTypedName();
+  SaveScores();
+  ResetHighScores();
+  LoadScores();
+  EXPECT_STREQ(highScores[2].name, "AA        ");
+}
+
 TEST_F(NameEntryTest, GridCellsTypeTheirSymbolsAndTheLastCellABlank) {
   Click(40, 328);   // A, top-left corner of the grid
   Click(455, 359);  // M, far right of the first row

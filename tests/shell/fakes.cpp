@@ -7,6 +7,7 @@
 #include "machine/audio.h"
 #include "machine/message_queue.h"
 #include "scores/high_scores.h"
+#include "scores/name_entry.h"
 #include "shell/frame_loop.h"
 #include "sound/music_player.h"
 #include "sound/sound_bank.h"
@@ -98,8 +99,11 @@ void ResetRandom() {
 void LoadScores() {
   Log("LoadScores");
 }
-void SaveScores() {
-  Log("SaveScores");
+void SaveScoresAtClose() {
+  Log("SaveScoresAtClose");
+}
+void KeepTypedName() {
+  Log("KeepTypedName");
 }
 bool OpenMusic(WindowHandle, const char* const* names, int count) {
   Log("OpenMusic");

@@ -34,8 +34,9 @@ const std::vector<std::string> kStartUp = {"CreateGameWindow SKYPOP FRENZY",
                                            "HidePointer",
                                            "LoadScores",
                                            "ResetRandom"};
-const std::vector<std::string> kTearDown = {"DestroyWindow", "SaveScores",     "CloseDisplay",
-                                            "CloseMusic",    "CloseSoundBank", "ReleaseJoystick"};
+const std::vector<std::string> kTearDown = {"DestroyWindow",  "KeepTypedName", "SaveScoresAtClose",
+                                            "CloseDisplay",   "CloseMusic",    "CloseSoundBank",
+                                            "ReleaseJoystick"};
 const std::vector<std::string> kShutDown = {"CloseAudioDevice", "ShutDownPlatform"};
 
 std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {

@@ -143,7 +143,8 @@ TEST_F(WindowProcedureTest, EveryJoystickMessageRebuildsThePadFromAFreshReading)
 
 TEST_F(WindowProcedureTest, DestroyTearsDownInOrderAndPostsQuitWithCodeZero) {
   Send(MessageKind::kDestroy);
-  const std::vector<std::string> expected = {"SaveScores", "CloseDisplay", "CloseMusic",
+  const std::vector<std::string> expected = {"KeepTypedName",  "SaveScoresAtClose",
+                                             "CloseDisplay",   "CloseMusic",
                                              "CloseSoundBank", "ReleaseJoystick"};
   EXPECT_EQ(fake::record.calls, expected);
   Message posted;

@@ -5,6 +5,7 @@
 #include "app/desktop/options.h"
 #include "host/clock.h"
 #include "host/messages.h"
+#include "host/window.h"
 #include "shell/game_main.h"
 
 int main(int argc, char** argv) {
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
   const SoundChoice sound = StartOnDesktop(options);
   const int exitCode = GameMain(platform::SystemClock(), platform::WindowMessages(), sound);
   StopOnDesktop();
+  TellOfLostScores(platform::EndedBySignal());
   return exitCode;
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,31 @@ int Fd(FileHandle file) {
   return static_cast<int>(file);
 }
 
+// The facts a stat gives; `writable` needs the name and is left to the caller.
+void FillFacts(const struct stat& st, FileFacts* facts) {
+  facts->exists = true;
+  facts->regular = S_ISREG(st.st_mode);
+  facts->link = S_ISLNK(st.st_mode);
+  facts->ownerTrusted = st.st_uid == geteuid() || st.st_uid == 0;
+  facts->permissions = st.st_mode & 07777;
+  facts->owner = st.st_uid;
+  facts->group = st.st_gid;
+}
+
+// A file the player made read-only stays as it is, also for root, who could write it anyway.
+bool Writable(const std::string& path, const struct stat& st) {
+  return (st.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
+}
+
+int64_t MonotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+}
+
+// Between two tries of a held lock: short enough to take it soon after it is let go.
+constexpr int64_t kLockRetryMilliseconds = 20;
+
 }  // namespace
 
 bool IsMissingError(int error) {
@@ -35,8 +61,14 @@ bool IsRefusedError(int error) {
   return error == EACCES || error == EPERM;
 }
 
+bool IsExistsError(int error) {
+  return error == EEXIST;
+}
+
 std::string DescribeFileError(int error) {
   if (error == kNotAPlainFile) return "it is not a regular file";
+  if (error == kIsALink) return "it is a link where a plain file was expected";
+  if (error == kFolderBusy) return "another program holds the lock on its folder";
   return std::strerror(error);
 }
 
@@ -55,13 +87,25 @@ int LookAtFile(const std::string& path, FileFacts* facts) {
   *facts = FileFacts{};
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
-  facts->exists = true;
-  facts->regular = S_ISREG(st.st_mode);
-  facts->permissions = st.st_mode & 07777;
-  facts->owner = st.st_uid;
-  facts->group = st.st_gid;
-  // A file the player made read-only stays as it is, also for root, who could write it anyway.
-  facts->writable = (st.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
+  FillFacts(st, facts);
+  facts->writable = Writable(path, st);
+  return 0;
+}
+
+int LookAtName(const std::string& path, FileFacts* facts) {
+  *facts = FileFacts{};
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  FillFacts(st, facts);
+  facts->writable = !facts->link && Writable(path, st);
+  return 0;
+}
+
+int LookAtOpenFile(FileHandle file, FileFacts* facts) {
+  *facts = FileFacts{};
+  struct stat st {};
+  if (fstat(Fd(file), &st) != 0) return errno;
+  FillFacts(st, facts);
   return 0;
 }
 
@@ -85,12 +129,31 @@ int MakeFolders(const std::string& folder) {
   return mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
 }
 
-FileHandle LockFolder(const std::string& folder) {
+int LockFolder(const std::string& folder, uint32_t waitMilliseconds, FileHandle* lock) {
+  *lock = kNoFile;
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return kNoFile;
-  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  if (fd < 0) return 0;
+  // Tried without blocking, then again after short sleeps: a blocking flock would hold the game
+  // for as long as anybody who can read the folder likes, signals or not.
+  const int64_t start = MonotonicMilliseconds();
+  for (;;) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      *lock = fd;
+      return 0;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) break;  // a file system without locks
+    const int64_t left = int64_t{waitMilliseconds} - (MonotonicMilliseconds() - start);
+    if (left <= 0) {
+      close(fd);
+      return kFolderBusy;
+    }
+    const int64_t pause = left < kLockRetryMilliseconds ? left : kLockRetryMilliseconds;
+    const timespec sleep{0, static_cast<long>(pause * 1000000)};
+    nanosleep(&sleep, nullptr);
   }
-  return fd;
+  close(fd);
+  return 0;
 }
 
 void UnlockFolder(FileHandle lock) {
@@ -104,15 +167,20 @@ void SyncFolder(const std::string& folder) {
   close(fd);
 }
 
-int ReadWholeFile(const std::string& path, size_t limit, std::string* text, bool* truncated) {
+int ReadWholeFile(const std::string& path, size_t limit, std::string* text, bool* truncated,
+                  FileFacts* facts) {
   text->clear();
   *truncated = false;
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return errno;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return errno == ELOOP ? kIsALink : errno;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
     return kNotAPlainFile;
+  }
+  if (facts != nullptr) {
+    *facts = FileFacts{};
+    FillFacts(st, facts);
   }
   char block[4096];
   for (;;) {
@@ -145,7 +213,8 @@ int CreateNewFile(const std::string& path, uint32_t permissions, FileHandle* fil
 int OpenForRewriting(const std::string& path, FileHandle* file) {
   const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   *file = fd < 0 ? kNoFile : fd;
-  return fd < 0 ? errno : 0;
+  if (fd < 0) return errno == ELOOP ? kIsALink : errno;
+  return 0;
 }
 
 int WriteWholeFile(FileHandle file, const std::string& text) {

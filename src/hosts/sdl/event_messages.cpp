@@ -73,8 +73,8 @@ class SdlMessageSource final : public MessageSource {
  public:
   bool PeekMessage(Message* out) override {
     if (TakePostedMessage(out)) return true;
-    if (TakeHangUp()) {
-      // The terminal is gone: close like SIGTERM does, so the table is saved.
+    if (TakeCloseSignal()) {
+      // A signal (the terminal gone, Ctrl+C, kill): close like the close button, saving the table.
       *out = Message{MessageKind::kClose, 0, 0};
       return true;
     }

@@ -9,9 +9,22 @@
 
 namespace platform {
 
+namespace {
+
+// Once the video has shut down SDL opens a box on any X display it can reach, whatever driver the
+// run asked for: a run that asked for a screenless one has nobody looking at a screen.
+bool ScreenlessRun() {
+  const char* driver = SDL_getenv("SDL_VIDEODRIVER");
+  return driver != nullptr &&
+         (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0);
+}
+
+}  // namespace
+
 void ShowMessageBox(WindowHandle window, const char* text, const char* caption) {
   SDL_Window* owner = (window != nullptr) ? window->sdl : nullptr;
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, owner) != 0) {
+  if (ScreenlessRun() ||
+      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, owner) != 0) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
   }
 }

@@ -22,8 +22,8 @@ bool ScreenlessVideoDriver();
 // whole multiple of the picture that fits the desktop; false when SDL refused.
 bool SetFullScreen(SDL_Window* sdl, bool fullScreen);
 
-// True once after the terminal that started the game hung up (SIGHUP): the game closes as it does
-// on SIGTERM, saving the table.
-bool TakeHangUp();
+// True once after a signal asked the game to close (SIGHUP, SIGINT, SIGTERM): the game closes as
+// by its close button, saving the table.
+bool TakeCloseSignal();
 
 }  // namespace platform

@@ -23,29 +23,41 @@ constexpr int kPictureHeight = 480;
 // There is only ever one window; its record lives here rather than on the heap.
 Window theWindow;
 
-volatile std::sig_atomic_t hungUp = 0;
-struct sigaction previousHangUp {};
-bool hangUpCaught = false;
+// The signals that ask the game to close: the terminal hanging up, Ctrl+C, a plain kill. Each
+// becomes a close, so the table is saved, and is remembered: nobody may be there to dismiss a
+// message box afterwards.
+constexpr int kCloseSignals[] = {SIGHUP, SIGINT, SIGTERM};
+constexpr int kCloseSignalCount = sizeof kCloseSignals / sizeof kCloseSignals[0];
+volatile std::sig_atomic_t closeAsked = 0;
+volatile std::sig_atomic_t endedBySignal = 0;
+struct sigaction previousActions[kCloseSignalCount] {};
+bool caught[kCloseSignalCount] = {};
 
-void OnHangUp(int) {
-  hungUp = 1;
+void OnCloseSignal(int) {
+  closeAsked = 1;
+  endedBySignal = 1;
 }
 
-// The terminal closing must not end the game unsaved (the default action of SIGHUP); the
-// previous handler comes back at shut-down.
-void CatchHangUp() {
-  if (hangUpCaught) return;
-  struct sigaction action {};
-  action.sa_handler = OnHangUp;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  hangUpCaught = sigaction(SIGHUP, &action, &previousHangUp) == 0;
-  hungUp = 0;
+// Taken over from SDL's own handlers (which only queue a quit event) once the window exists;
+// the previous handlers come back at shut-down.
+void CatchCloseSignals() {
+  closeAsked = 0;
+  endedBySignal = 0;
+  for (int i = 0; i < kCloseSignalCount; ++i) {
+    if (caught[i]) continue;
+    struct sigaction action {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    caught[i] = sigaction(kCloseSignals[i], &action, &previousActions[i]) == 0;
+  }
 }
 
-void ReleaseHangUp() {
-  if (hangUpCaught) sigaction(SIGHUP, &previousHangUp, nullptr);
-  hangUpCaught = false;
+void ReleaseCloseSignals() {
+  for (int i = 0; i < kCloseSignalCount; ++i) {
+    if (caught[i]) sigaction(kCloseSignals[i], &previousActions[i], nullptr);
+    caught[i] = false;
+  }
 }
 
 bool Screenless(const char* driver) {
@@ -154,7 +166,7 @@ WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {
   theWindow.procedure = procedure;
   SDL_strlcpy(theWindow.caption, caption, sizeof theWindow.caption);
   SDL_SetWindowData(sdl, "game", &theWindow);
-  CatchHangUp();
+  CatchCloseSignals();
   return &theWindow;
 }
 
@@ -183,10 +195,14 @@ bool SetFullScreen(SDL_Window* sdl, bool fullScreen) {
   return true;
 }
 
-bool TakeHangUp() {
-  if (hungUp == 0) return false;
-  hungUp = 0;
+bool TakeCloseSignal() {
+  if (closeAsked == 0) return false;
+  closeAsked = 0;
   return true;
+}
+
+bool EndedBySignal() {
+  return endedBySignal != 0;
 }
 
 void ShowWindow(WindowHandle window) {
@@ -221,7 +237,7 @@ void DestroyWindow(WindowHandle window) {
 
 void ShutDownPlatform() {
   if (theWindow.sdl != nullptr) DestroyWindow(&theWindow);
-  ReleaseHangUp();
+  ReleaseCloseSignals();
   SDL_Quit();
 }
 

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -97,8 +98,16 @@ TEST(GameWindowTest, ShutDownDestroysAWindowThatWasNeverDestroyed) {
   destroyMessages = 0;
   WindowHandle window = platform::CreateGameWindow("SKYPOP FRENZY", CountingProcedure);
   ASSERT_NE(window, nullptr);
+  // A signal closes the game, and is remembered so that no message box waits for a player.
+  EXPECT_FALSE(platform::EndedBySignal());
+  std::raise(SIGTERM);
+  Message message{};
+  while (platform::WindowMessages().PeekMessage(&message) && message.kind != MessageKind::kClose) {
+  }
+  EXPECT_EQ(message.kind, MessageKind::kClose);
   platform::ShutDownPlatform();
   EXPECT_EQ(destroyMessages, 1);
+  EXPECT_TRUE(platform::EndedBySignal());
 }
 
 std::string hookedText;
