@@ -2,7 +2,7 @@
 // the number formatter used for every displayed score.
 //
 // The file is five lines of "%d %s\n": the score, a blank, and the ten-character name with every
-// blank written as '@'. Files written by earlier versions of the game load unchanged.
+// blank written as '@'. A table written by any run of the game loads unchanged.
 #include "scores/high_scores.h"
 
 #include <cctype>
