@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "machine/synth_setup.h"
+#include "hosts/sdl/fluid_tuning.h"
 #include "song_stream.h"
 
 namespace {
@@ -16,53 +16,6 @@ namespace {
 constexpr int kRate = 44100;
 constexpr int kChunkFrames = 256;  // the game's synthesizer renders in slices of this size
 constexpr int kTailFrames = 2 * kRate;
-
-// Settings exactly as the game's synthesizer sets them.
-fluid_settings_t* GameSettings() {
-  fluid_settings_t* settings = new_fluid_settings();
-  const platform::SynthTuning& tuning = platform::kSynthTuning;
-  fluid_settings_setnum(settings, "synth.sample-rate", kRate);
-  fluid_settings_setnum(settings, "synth.gain", tuning.gain);
-  fluid_settings_setint(settings, "synth.polyphony", tuning.polyphony);
-  fluid_settings_setnum(settings, "synth.reverb.room-size", tuning.reverbRoomSize);
-  fluid_settings_setnum(settings, "synth.reverb.damp", tuning.reverbDamping);
-  fluid_settings_setnum(settings, "synth.reverb.width", tuning.reverbWidth);
-  fluid_settings_setnum(settings, "synth.reverb.level", tuning.reverbLevel);
-  fluid_settings_setint(settings, "synth.chorus.nr", tuning.chorusVoices);
-  fluid_settings_setnum(settings, "synth.chorus.level", tuning.chorusLevel);
-  fluid_settings_setnum(settings, "synth.chorus.speed", tuning.chorusSpeed);
-  fluid_settings_setnum(settings, "synth.chorus.depth", tuning.chorusDepth);
-  return settings;
-}
-
-void Play(fluid_synth_t* synth, uint32_t message) {
-  const int channel = message & 0x0F, data1 = (message >> 8) & 0x7F, data2 = (message >> 16) & 0x7F;
-  switch (message & 0xF0) {
-    case 0x80:
-      fluid_synth_noteoff(synth, channel, data1);
-      break;
-    case 0x90:
-      fluid_synth_noteon(synth, channel, data1, data2);
-      break;
-    case 0xA0:
-      fluid_synth_key_pressure(synth, channel, data1, data2);
-      break;
-    case 0xB0:
-      fluid_synth_cc(synth, channel, data1, data2);
-      break;
-    case 0xC0:
-      fluid_synth_program_change(synth, channel, data1);
-      break;
-    case 0xD0:
-      fluid_synth_channel_pressure(synth, channel, data1);
-      break;
-    case 0xE0:
-      fluid_synth_pitch_bend(synth, channel, data1 | data2 << 7);
-      break;
-    default:
-      break;
-  }
-}
 
 void Render(fluid_synth_t* synth, int64_t frames, std::vector<float>& out) {
   while (frames > 0) {
@@ -85,7 +38,7 @@ std::vector<float> RenderSong(const std::string& soundfont, const std::string& s
   std::string error;
   if (!songs::ReadMids(mids, division, events, error)) return {};
 
-  fluid_settings_t* settings = GameSettings();
+  fluid_settings_t* settings = platform::NewGameFluidSettings(kRate);
   fluid_synth_t* synth = new_fluid_synth(settings);
   std::vector<float> out;
   if (fluid_synth_sfload(synth, soundfont.c_str(), 1) != FLUID_FAILED) {
@@ -102,12 +55,9 @@ std::vector<float> RenderSong(const std::string& soundfont, const std::string& s
       if ((e.word >> 24) == 1)
         tempo = e.word & 0xFFFFFF;
       else if ((e.word >> 24) == 0)
-        Play(synth, e.word & 0xFFFFFF);
+        platform::PlayShortMessage(synth, e.word & 0xFFFFFF);
     }
-    for (int channel = 0; channel < 16; ++channel) {  // the game's all-notes-off at the end
-      fluid_synth_cc(synth, channel, 64, 0);
-      fluid_synth_all_notes_off(synth, channel);
-    }
+    platform::ReleaseAllNotes(synth);  // the game's all-notes-off at the end
     Render(synth, kTailFrames, out);
   }
   delete_fluid_synth(synth);

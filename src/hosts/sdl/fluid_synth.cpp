@@ -19,6 +19,7 @@
 
 #include "host/program_folder.h"
 #include "host/synth.h"
+#include "hosts/sdl/fluid_tuning.h"
 #include "machine/audio.h"
 #include "machine/printable.h"
 #include "machine/synth_setup.h"
@@ -26,7 +27,6 @@
 namespace platform {
 namespace {
 
-constexpr int kChannels = 16;
 constexpr int kChunkFrames = 256;
 
 // Where the distributions put their GM soundfont, after the one FluidSynth itself names.
@@ -210,41 +210,14 @@ class FluidSynthDevice final : public Synth {
   }
 
   void ShortMessage(uint32_t message) override {
-    const int status = static_cast<int>(message & 0xF0u);
-    const int channel = static_cast<int>(message & 0x0Fu);
-    const int data1 = static_cast<int>((message >> 8) & 0x7Fu);
-    const int data2 = static_cast<int>((message >> 16) & 0x7Fu);
+    const uint32_t status = message & 0xF0u;
     if (status < 0x80 || status == 0xF0) return;  // no running status, no system messages
     fluid_synth_t* synth = Ready();
     if (synth == nullptr) {
       memory_.Note(message);
       return;
     }
-    switch (status) {
-      case 0x80:
-        fluid_synth_noteoff(synth, channel, data1);
-        break;
-      case 0x90:
-        fluid_synth_noteon(synth, channel, data1, data2);
-        break;
-      case 0xA0:
-        fluid_synth_key_pressure(synth, channel, data1, data2);
-        break;
-      case 0xB0:
-        fluid_synth_cc(synth, channel, data1, data2);
-        break;
-      case 0xC0:
-        fluid_synth_program_change(synth, channel, data1);
-        break;
-      case 0xD0:
-        fluid_synth_channel_pressure(synth, channel, data1);
-        break;
-      case 0xE0:
-        fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
-        break;
-      default:
-        break;
-    }
+    PlayShortMessage(synth, message);
   }
 
   void AllNotesOff() override {
@@ -253,10 +226,7 @@ class FluidSynthDevice final : public Synth {
       memory_.LiftPedals();
       return;
     }
-    for (int channel = 0; channel < kChannels; ++channel) {
-      fluid_synth_cc(synth, channel, 64, 0);  // a held pedal would keep the notes sounding
-      fluid_synth_all_notes_off(synth, channel);
-    }
+    ReleaseAllNotes(synth);
   }
 
   void Render(float* out, int frames, int /*rate*/) override {
@@ -279,20 +249,8 @@ class FluidSynthDevice final : public Synth {
  private:
   // The background thread: everything here is its own until the final store.
   void Load(int rate) {
-    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_t* settings = NewGameFluidSettings(rate);
     if (settings == nullptr) return;
-    fluid_settings_setnum(settings, "synth.sample-rate", rate);
-    const SynthTuning& tuning = kSynthTuning;
-    fluid_settings_setnum(settings, "synth.gain", tuning.gain);
-    fluid_settings_setint(settings, "synth.polyphony", tuning.polyphony);
-    fluid_settings_setnum(settings, "synth.reverb.room-size", tuning.reverbRoomSize);
-    fluid_settings_setnum(settings, "synth.reverb.damp", tuning.reverbDamping);
-    fluid_settings_setnum(settings, "synth.reverb.width", tuning.reverbWidth);
-    fluid_settings_setnum(settings, "synth.reverb.level", tuning.reverbLevel);
-    fluid_settings_setint(settings, "synth.chorus.nr", tuning.chorusVoices);
-    fluid_settings_setnum(settings, "synth.chorus.level", tuning.chorusLevel);
-    fluid_settings_setnum(settings, "synth.chorus.speed", tuning.chorusSpeed);
-    fluid_settings_setnum(settings, "synth.chorus.depth", tuning.chorusDepth);
     settings_ = settings;
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) return;
