@@ -17,8 +17,9 @@ check() {  # pattern, the folder allowed (a regex under src/), what they are
 }
 check 'SDL|fluidsynth' 'hosts/sdl' 'SDL or FluidSynth'
 check 'emscripten' 'hosts/web' 'Emscripten'
-check 'windows\.h|winuser\.h|mmsystem\.h|audioclient\.h|mmdeviceapi\.h|xinput\.h|shellscalingapi\.h' \
-      'hosts/windows' 'Windows'
+windows_headers='windows\.h|winuser\.h|mmsystem\.h|audioclient\.h|mmdeviceapi\.h|xinput\.h'
+windows_headers+='|shellscalingapi\.h|aclapi\.h|shlobj\.h|winioctl\.h'
+check "$windows_headers" 'hosts/windows' 'Windows'
 check 'fcntl\.h|unistd\.h|sys/|pwd\.h|dirent\.h' 'hosts/[a-z]+' 'POSIX'
 others=$(find "$root/src/host" -type f ! -name '*.h' ! -name README.md)
 if [ -n "$others" ]; then

@@ -222,7 +222,11 @@ bool UserFile::KeepCopyOf(UserFile& source, const char* suffix) {
   like.permissions &= 0777;  // the access bits only
   for (int number = 0; number < kMaxCopies; ++number) {
     std::string name = path_ + suffix;
-    if (number > 0) name += "." + std::to_string(number);
+    if (number > 0) {
+      // Appended piece by piece: g++ 12 at -O2 warns falsely (-Wrestrict) on "." + a temporary.
+      name += '.';
+      name += std::to_string(number);
+    }
     FileHandle file = kNoFile;
     int error = CreateNewFile(name, like.permissions, &file);
     if (IsExistsError(error)) continue;  // an earlier copy, or a name somebody put there

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "host/user_files.h"
+
 namespace {
 
 struct Parsed {
@@ -62,6 +64,10 @@ TEST(OptionsTest, HelpAndVersionPrintOnStandardOutputAndEndTheRun) {
     EXPECT_EQ(p.out.rfind("Usage: skypop", 0), 0u) << help;
     EXPECT_TRUE(p.err.empty()) << help;
   }
+  // Where the files are on this machine, as its host names the folders.
+  const std::string usage = Parse({"-h"}).out;
+  EXPECT_NE(usage.find("(default " + platform::UserDataFolder() + ")\n"), std::string::npos);
+  EXPECT_NE(usage.find(platform::UserConfigFolder() + "/skypop.cfg;\n"), std::string::npos);
   for (const char* version : {"-v", "--version"}) {
     EXPECT_EQ(Parse({version}).status, 0);
     EXPECT_EQ(Parse({version}).out, "skypop " SKYPOP_VERSION "\n");

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/user_files.h"
 #include "machine/printable.h"
 
 namespace {
@@ -43,7 +44,7 @@ constexpr const char kUsage[] =
     "  -w, --window            play in a window\n"
     "  -f, --fullscreen        play full screen\n"
     "      --data-dir DIR      keep the high-score file KIPO.INI in DIR\n"
-    "                          (default $XDG_DATA_HOME/skypop, or ~/.local/share/skypop)\n"
+    "                          (default %s)\n"
     "      --soundfont FILE    play the music with this General-MIDI soundfont\n"
     "      --nosound           no sound effects and no music\n"
     "      --nomusic           no music\n"
@@ -56,8 +57,9 @@ constexpr const char kUsage[] =
     "Keys: M mutes and unmutes, - and = turn the volume down and up, F11 or Alt+Enter\n"
     "switches between full screen and a window, Escape quits.\n"
     "\n"
-    "The choice of window and the volumes are kept in $XDG_CONFIG_HOME/skypop/skypop.cfg\n"
-    "(or ~/.config/skypop/skypop.cfg); options given here hold for this run only.\n";
+    "The choice of window and the volumes are kept in\n"
+    "  %s/skypop.cfg;\n"
+    "options given here hold for this run only.\n";
 
 bool LongOptionNamed(const char* name) {
   for (const option& known : kLongOptions) {
@@ -141,7 +143,9 @@ int ParseOptions(int argc, char** argv, Options* options, std::FILE* out, std::F
     std::optional<int>* volume = nullptr;
     switch (c) {
       case 'h':
-        std::fputs(kUsage, out);
+        // The folders as this machine has them: the player sees where the files really are.
+        std::fprintf(out, kUsage, platform::Printable(platform::UserDataFolder()).c_str(),
+                     platform::Printable(platform::UserConfigFolder()).c_str());
         return 0;
       case 'v':
         std::fputs("skypop " SKYPOP_VERSION "\n", out);

@@ -146,7 +146,9 @@ class Win32MessageSource final : public MessageSource {
       // No TranslateMessage: the game reads keys, not characters, and without WM_SYSCHAR no
       // Alt+letter opens a menu that would hold the loop.
       DispatchMessageW(&msg);
-      if (Take(out)) return true;
+      // A message the game posted while it handled this one (the quit its teardown posts when
+      // the session's end closed it from inside the procedure) comes before anything else.
+      if (TakePostedMessage(out) || Take(out)) return true;
     }
     return PollJoystick(out);
   }
@@ -179,6 +181,16 @@ LRESULT CALLBACK GameWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case WM_CLOSE:  // the close button, Alt+F4, the taskbar: the game decides, and saves
       Queue(Message{MessageKind::kClose, 0, 0});
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // a log-off or shut-down never waits for the game: it saves at the end
+    case WM_ENDSESSION:
+      // Windows may end the process as soon as this returns, so the game closes here and now
+      // (its teardown saves the table) rather than on the loop's next pass.
+      if (wParam) {
+        NoteSessionEnd();
+        platform::DestroyWindow(window);
+      }
       return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:

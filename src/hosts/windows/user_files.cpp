@@ -1,60 +1,36 @@
-// The player's folders and files on Windows: %APPDATA%/skypop for the table and the settings, and
-// the file operations of host/user_files.h on Win32. Paths are UTF-8 inside the game (either slash
+// The file operations of host/user_files.h on Win32. Paths are UTF-8 inside the game (either slash
 // between names) and UTF-16 at the API. What each operation guarantees:
-//  - nothing is written through a link: creates are exclusive (CREATE_NEW), rewrites open the name
-//    itself (FILE_FLAG_OPEN_REPARSE_POINT) and refuse a link;
-//  - a symbolic link the player owns is followed, as on Linux (ReadLink gives its target, relative
-//    to the link's folder); one owned by another user, or one to another drive, is refused;
+//  - nothing is read or written through a link at the name: every open of the player's files opens
+//    the name itself (FILE_FLAG_OPEN_REPARSE_POINT) and refuses a symbolic link or a junction
+//    (kIsALink); creates are exclusive (CREATE_NEW), so they never follow one either;
+//  - the facts of a name or an open file say whether it is a link and whether its owner is the
+//    player or an administrator (file_links.cpp), which is what the game's rules decide on;
 //  - a replacement is flushed (FlushFileBuffers) before it is renamed over the old file in one
 //    step (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, which returns once
-//    the rename itself is on the disk);
-//  - two games saving in one folder take turns through LockFileEx on a lock file there, waited for
-//    up to kLockWaitMs;
-//  - files are opened sharing read, write and delete, so a reader never blocks another game's
-//    rename, and an antivirus holding a file a moment only delays a rename, never fails it.
+//    the rename itself is on the disk, and replaces a link at the name rather than its target);
+//  - two games saving in one folder take turns through LockFileEx on a hidden lock file there.
+// FileFacts::permissions holds POSIX-like bits (0666, or 0444 for a read-only file), which is what
+// the game's code reasons with, and above them the attributes a replacement keeps.
 #include "host/user_files.h"
 
-#include "hosts/windows/windows_api.h"
-// After <windows.h>, which they need.
-#include <aclapi.h>
-#include <shlobj.h>
-#include <winioctl.h>
-
 #include <algorithm>
-#include <cstring>
 #include <string>
-#include <vector>
+
+#include "hosts/windows/windows_files.h"
 
 namespace platform {
 namespace {
 
-// Host error codes of our own, beside Win32's (all positive) and kNotAPlainFile.
-constexpr int kForeignLink = -100;    // a link another user owns
-constexpr int kLinkElsewhere = -101;  // a link to another drive or share
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kLockWaitMs = 10000;
-constexpr DWORD kLockRetryMs = 50;
+constexpr wchar_t kLockFileName[] = L"\\skypop.lock";
+// Between two tries of a held lock: short enough to take it soon after it is let go.
+constexpr ULONGLONG kLockRetryMs = 20;
 constexpr int kRenameTries = 10;
 constexpr DWORD kRenameRetryMs = 20;
-constexpr wchar_t kLockFileName[] = L"\\skypop.lock";
-
-int LastError() {
-  const DWORD error = GetLastError();
-  return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
-}
-
-bool IsSeparator(char c) {
-  return c == '/' || c == '\\';
-}
-
-// A path as the API takes it: UTF-16, with Windows' own separators.
-std::wstring ApiPath(const std::string& path) {
-  std::wstring wide = Wide(path);
-  for (wchar_t& c : wide) {
-    if (c == L'/') c = L'\\';
-  }
-  return wide;
-}
+// The attributes a player may have given the file (hidden, not indexed), kept by a replacement;
+// in FileFacts::permissions they sit above the POSIX-like bits.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr int kKeptShift = 16;
 
 HANDLE Handle(FileHandle file) {
   return reinterpret_cast<HANDLE>(file);
@@ -62,6 +38,10 @@ HANDLE Handle(FileHandle file) {
 
 FileHandle FromHandle(HANDLE handle) {
   return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(handle);
+}
+
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
 }
 
 std::string ParentOf(const std::string& path) {
@@ -75,174 +55,106 @@ std::string ParentOf(const std::string& path) {
   return parent.substr(0, end - 1);
 }
 
-bool IsLinkTag(DWORD tag) {
-  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+bool IsPlainFile(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info) {
+  return GetFileType(file) == FILE_TYPE_DISK &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && !IsLinkTag(ReparseTagOf(file));
 }
 
-// The reparse tag of the name itself (links not followed); 0 when it is none or not there.
-DWORD LinkTagOf(const std::wstring& path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  FindClose(search);
-  return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? found.dwReserved0 : 0;
-}
-
-// Is the open file (or link) owned by the player running the game? A file the player made while
-// elevated belongs to the Administrators group, which counts when the player is one of them.
-bool OwnedByPlayer(HANDLE file) {
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                      nullptr, &descriptor) != ERROR_SUCCESS) {
-    return false;
-  }
-  bool ours = false;
-  HANDLE token = nullptr;
-  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    alignas(TOKEN_USER) BYTE user[256];
-    DWORD size = 0;
-    if (GetTokenInformation(token, TokenUser, user, sizeof user, &size)) {
-      ours = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user)->User.Sid) != 0;
-    }
-    CloseHandle(token);
-  }
-  if (!ours && IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) {
-    BOOL member = FALSE;
-    ours = CheckTokenMembership(nullptr, owner, &member) && member;
-  }
-  LocalFree(descriptor);
-  return ours;
-}
-
-// The start of a symbolic link's reparse data (winioctl's REPARSE_DATA_BUFFER, which only the
-// driver kit declares).
-struct SymlinkReparse {
-  DWORD tag;
-  WORD dataLength;
-  WORD reserved;
-  WORD substituteOffset;
-  WORD substituteLength;
-  WORD printOffset;
-  WORD printLength;
-  DWORD flags;
-  // the names follow, UTF-16, at the offsets above
-};
-
-// "C:" or "\\server\share" at the start of an absolute path, and where the names begin.
-size_t RootLength(const std::wstring& path) {
-  if (path.size() >= 2 && path[1] == L':') return 2;
-  if (path.rfind(L"\\\\", 0) == 0) {
-    size_t at = path.find(L'\\', 2);
-    if (at != std::wstring::npos) at = path.find(L'\\', at + 1);
-    return at == std::wstring::npos ? path.size() : at;
-  }
-  return 0;
-}
-
-// An absolute target as a path relative to the link's own folder, which the game's code joins
-// the way it joins a relative link: "../" up to the root, then down to the target.
-int RelativeToLink(const std::wstring& link, const std::wstring& target, std::wstring* out) {
-  wchar_t full[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameW(link.c_str(), MAX_PATH * 4, full, nullptr);
-  if (length == 0 || length >= MAX_PATH * 4) return LastError();
-  const std::wstring linkPath(full, length);
-  const size_t linkRoot = RootLength(linkPath);
-  const size_t targetRoot = RootLength(target);
-  if (linkRoot == 0 || targetRoot != linkRoot ||
-      CompareStringOrdinal(linkPath.c_str(), static_cast<int>(linkRoot), target.c_str(),
-                           static_cast<int>(targetRoot), TRUE) != CSTR_EQUAL) {
-    return kLinkElsewhere;
-  }
-  out->clear();
-  // Every name between the root and the link's own name is one folder to climb.
-  for (size_t at = linkRoot + 1; at < linkPath.size(); ++at) {
-    if (linkPath[at] == L'\\') *out += L"..\\";
-  }
-  *out += target.substr(std::min(target.size(), targetRoot + 1));
-  return 0;
-}
-
-int ReadSymlink(HANDLE link, const std::wstring& path, std::string* target) {
-  std::vector<BYTE> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
-  DWORD size = 0;
-  if (!DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
-                       static_cast<DWORD>(data.size()), &size, nullptr)) {
-    return LastError();
-  }
-  SymlinkReparse head;
-  if (size < sizeof head) return static_cast<int>(ERROR_INVALID_REPARSE_DATA);
-  std::memcpy(&head, data.data(), sizeof head);
-  const size_t names = sizeof head;
-  auto name = [&](WORD offset, WORD bytes) {
-    if (names + offset + bytes > size) return std::wstring();
-    std::wstring text(bytes / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), data.data() + names + offset, bytes);
-    return text;
-  };
-  std::wstring written = name(head.printOffset, head.printLength);
-  if (written.empty()) {
-    written = name(head.substituteOffset, head.substituteLength);
-    if (written.rfind(L"\\??\\UNC\\", 0) == 0) {
-      written = L"\\\\" + written.substr(8);
-    } else if (written.rfind(L"\\??\\", 0) == 0) {
-      written = written.substr(4);
-    }
-  }
-  if (written.empty()) return static_cast<int>(ERROR_INVALID_REPARSE_DATA);
-  if ((head.flags & SYMLINK_FLAG_RELATIVE) == 0) {
-    std::wstring relative;
-    const int error = RelativeToLink(path, written, &relative);
-    if (error != 0) return error;
-    written = relative;
-  }
-  *target = Utf8(written.c_str());
-  for (char& c : *target) {
-    if (c == '\\') c = '/';
-  }
-  return 0;
-}
-
-bool GetInfo(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
-  return GetFileInformationByHandle(file, info) != 0;
-}
-
-bool IsPlainFile(HANDLE file) {
+// The facts an open handle gives; `writable` needs the name and is left to the caller.
+int Describe(HANDLE file, FileFacts* facts) {
   BY_HANDLE_FILE_INFORMATION info;
-  return GetFileType(file) == FILE_TYPE_DISK && GetInfo(file, &info) &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if (!GetFileInformationByHandle(file, &info)) return LastError();
+  facts->exists = true;
+  facts->link = IsLinkTag(ReparseTagOf(file));
+  facts->regular = IsPlainFile(file, info);
+  facts->ownerTrusted = TrustedOwner(file);
+  const bool readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  const DWORD kept = info.dwFileAttributes & kKeptAttributes;
+  facts->permissions = (readOnly ? 0444u : 0666u) | (kept << kKeptShift);
+  return 0;
 }
 
-// "%APPDATA%/skypop", from the known folder, else the variable, else the working directory.
-std::string RoamingFolder() {
-  PWSTR known = nullptr;
-  std::string folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known))) {
-    folder = Utf8(known);
+// The player may write the plain file at `path` (opened with `flags`) unless it is read-only or
+// its permissions say otherwise; a file another program has open is still writable.
+bool Writable(const std::wstring& path, DWORD flags, const FileFacts& facts) {
+  if (!facts.regular || facts.link || (facts.permissions & 0222) == 0) return false;
+  HANDLE probe =
+      CreateFileW(path.c_str(), FILE_WRITE_DATA, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+  const bool writable = probe != INVALID_HANDLE_VALUE || GetLastError() == ERROR_SHARING_VIOLATION;
+  if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+  return writable;
+}
+
+// Opens `path` itself with `access`, missing files included in the error; a symbolic link or a
+// junction there gives kIsALink. Another kind of reparse point (a cloud file's placeholder) is
+// opened again the ordinary way, so that its contents come in, and must still be the same file.
+int OpenName(const std::wstring& path, DWORD access, HANDLE* out) {
+  constexpr DWORD kFlags = FILE_FLAG_BACKUP_SEMANTICS;  // a folder opens too, to be refused
+  *out = INVALID_HANDLE_VALUE;
+  HANDLE name = CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                            kFlags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (name == INVALID_HANDLE_VALUE) return LastError();
+  const DWORD tag = ReparseTagOf(name);
+  if (tag == 0) {
+    *out = name;
+    return 0;
   }
-  CoTaskMemFree(known);
-  if (folder.empty()) {
-    wchar_t variable[MAX_PATH * 4];
-    const DWORD length = GetEnvironmentVariableW(L"APPDATA", variable, MAX_PATH * 4);
-    if (length > 0 && length < MAX_PATH * 4) folder = Utf8(variable);
+  if (IsLinkTag(tag)) {
+    CloseHandle(name);
+    return kIsALink;
   }
-  if (folder.empty()) return ".";
-  // One separator throughout, the one the game joins its file names with.
-  for (char& c : folder) {
-    if (c == '\\') c = '/';
+  HANDLE file =
+      CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, kFlags, nullptr);
+  BY_HANDLE_FILE_INFORMATION seen, opened;
+  const bool same = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(name, &seen) &&
+                    GetFileInformationByHandle(file, &opened) &&
+                    seen.dwVolumeSerialNumber == opened.dwVolumeSerialNumber &&
+                    seen.nFileIndexHigh == opened.nFileIndexHigh &&
+                    seen.nFileIndexLow == opened.nFileIndexLow;
+  const int error = file == INVALID_HANDLE_VALUE ? LastError() : 0;
+  CloseHandle(name);
+  if (same) {
+    *out = file;
+    return 0;
   }
-  while (folder.size() > 3 && folder.back() == '/') folder.pop_back();
-  return folder + "/skypop";
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return error != 0 ? error : kIsALink;  // changed under us: whatever it is now, not the file seen
+}
+
+// Looks at `path` opened with `flags`: a missing file is not an error. The owner needs
+// READ_CONTROL, which a file's permissions may refuse: it is then looked at without, and its
+// owner counts as nobody the game trusts.
+int LookAt(const std::string& path, DWORD flags, FileFacts* facts) {
+  *facts = FileFacts{};
+  const std::wstring wide = ApiPath(path);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (DWORD access : {DWORD{FILE_READ_ATTRIBUTES | READ_CONTROL}, DWORD{FILE_READ_ATTRIBUTES}}) {
+    file = CreateFileW(wide.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                       flags | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    const int error = LastError();
+    return IsMissingError(error) ? 0 : error;
+  }
+  const int error = Describe(file, facts);
+  CloseHandle(file);
+  if (error != 0) return error;
+  facts->writable = Writable(wide, flags, *facts);
+  return 0;
 }
 
 }  // namespace
 
-std::string UserDataFolder() {
-  return RoamingFolder();
+int LastError() {
+  const DWORD error = GetLastError();
+  return error != 0 ? static_cast<int>(error) : static_cast<int>(ERROR_GEN_FAILURE);
 }
 
-std::string UserConfigFolder() {
-  return RoamingFolder();
+std::wstring ApiPath(const std::string& path) {
+  std::wstring wide = Wide(path);
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  return wide;
 }
 
 bool IsMissingError(int error) {
@@ -253,9 +165,14 @@ bool IsRefusedError(int error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }
 
+bool IsExistsError(int error) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
 std::string DescribeFileError(int error) {
   if (error == kNotAPlainFile) return "it is not a regular file";
-  if (error == kForeignLink) return "it is a link that another user owns";
+  if (error == kIsALink) return "it is a link where a plain file was expected";
+  if (error == kFolderBusy) return "another program holds the lock on its folder";
   if (error == kLinkElsewhere) return "it is a link to another drive";
   wchar_t text[512] = L"";
   const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -269,53 +186,17 @@ std::string DescribeFileError(int error) {
   return words;
 }
 
-int ReadLink(const std::string& path, std::string* target) {
-  target->clear();
-  const std::wstring wide = ApiPath(path);
-  const DWORD tag = LinkTagOf(wide);
-  if (!IsLinkTag(tag)) return 0;
-  HANDLE link = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL, kShareAll, nullptr,
-                            OPEN_EXISTING,
-                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (link == INVALID_HANDLE_VALUE) return LastError();
-  int error = 0;
-  if (!OwnedByPlayer(link)) {
-    error = kForeignLink;
-  } else if (tag == IO_REPARSE_TAG_SYMLINK) {
-    error = ReadSymlink(link, wide, target);
-  } else {
-    error = kNotAPlainFile;  // a junction: a folder, whatever its name says
-  }
-  CloseHandle(link);
-  if (error != 0) target->clear();
-  return error;
+int LookAtFile(const std::string& path, FileFacts* facts) {
+  return LookAt(path, 0, facts);
 }
 
-int LookAtFile(const std::string& path, FileFacts* facts) {
+int LookAtName(const std::string& path, FileFacts* facts) {
+  return LookAt(path, FILE_FLAG_OPEN_REPARSE_POINT, facts);
+}
+
+int LookAtOpenFile(FileHandle file, FileFacts* facts) {
   *facts = FileFacts{};
-  const std::wstring wide = ApiPath(path);
-  HANDLE file = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const int error = LastError();
-    return IsMissingError(error) ? 0 : error;
-  }
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetInfo(file, &info);
-  facts->exists = true;
-  facts->regular = known && IsPlainFile(file);
-  CloseHandle(file);
-  if (!known) return LastError();
-  facts->permissions = info.dwFileAttributes;
-  if (facts->regular && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0) {
-    // The player may write it unless its permissions say otherwise; a file another program
-    // has open is still writable.
-    HANDLE probe = CreateFileW(wide.c_str(), FILE_WRITE_DATA, kShareAll, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    facts->writable = probe != INVALID_HANDLE_VALUE || GetLastError() == ERROR_SHARING_VIOLATION;
-    if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
-  }
-  return 0;
+  return Describe(Handle(file), facts);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -325,7 +206,7 @@ bool SameFile(const std::string& a, const std::string& b) {
     HANDLE file = CreateFileW(ApiPath(*paths[i]).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    const bool known = GetInfo(file, &info[i]);
+    const bool known = GetFileInformationByHandle(file, &info[i]) != 0;
     CloseHandle(file);
     if (!known) return false;
   }
@@ -353,28 +234,39 @@ int MakeFolders(const std::string& folder) {
              : LastError();
 }
 
-FileHandle LockFolder(const std::string& folder) {
+int LockFolder(const std::string& folder, uint32_t waitMilliseconds, FileHandle* lock) {
+  *lock = kNoFile;
   const std::wstring path = ApiPath(folder) + kLockFileName;
-  HANDLE lock =
+  HANDLE file =
       CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
                   FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (lock == INVALID_HANDLE_VALUE) return kNoFile;
+  // A folder that takes no new files has no lock to take: the save goes on without.
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
   // A link planted under the lock file's name is not ours to lock.
-  if (!IsPlainFile(lock) || IsLinkTag(LinkTagOf(path))) {
-    CloseHandle(lock);
-    return kNoFile;
+  if (!GetFileInformationByHandle(file, &info) || !IsPlainFile(file, info)) {
+    CloseHandle(file);
+    return 0;
   }
-  // Tried at once, then again every kLockRetryMs: the other game holds it for one save only.
-  for (DWORD waited = 0;; waited += kLockRetryMs) {
+  // Tried at once, then again after short sleeps until the wait is over: the other game holds it
+  // for one save only.
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
     OVERLAPPED at{};
-    if (LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-      return FromHandle(lock);
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      *lock = FromHandle(file);
+      return 0;
     }
-    if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= kLockWaitMs) break;
-    Sleep(kLockRetryMs);
+    if (GetLastError() != ERROR_LOCK_VIOLATION) break;  // a file system without locks
+    const ULONGLONG waited = GetTickCount64() - start;
+    if (waited >= waitMilliseconds) {
+      CloseHandle(file);
+      return kFolderBusy;
+    }
+    Sleep(static_cast<DWORD>(std::min(kLockRetryMs, waitMilliseconds - waited)));
   }
-  CloseHandle(lock);
-  return kNoFile;
+  CloseHandle(file);
+  return 0;
 }
 
 void UnlockFolder(FileHandle lock) {
@@ -387,23 +279,26 @@ void UnlockFolder(FileHandle lock) {
 // Windows cannot flush a folder; the rename was written through (see RenameFile) instead.
 void SyncFolder(const std::string&) {}
 
-int ReadWholeFile(const std::string& path, size_t limit, std::string* text, bool* truncated) {
+int ReadWholeFile(const std::string& path, size_t limit, std::string* text, bool* truncated,
+                  FileFacts* facts) {
   text->clear();
   *truncated = false;
-  HANDLE file = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return LastError();
-  if (!IsPlainFile(file)) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  const int error = OpenName(ApiPath(path), GENERIC_READ, &file);
+  if (error != 0) return error;
+  FileFacts seen;
+  if (Describe(file, &seen) != 0 || !seen.regular) {
     CloseHandle(file);
     return kNotAPlainFile;
   }
+  if (facts != nullptr) *facts = seen;
   char block[4096];
   for (;;) {
     DWORD n = 0;
     if (!ReadFile(file, block, sizeof block, &n, nullptr)) {
-      const int error = LastError();
+      const int readError = LastError();
       CloseHandle(file);
-      return error;
+      return readError;
     }
     if (n == 0) break;
     const size_t room = limit - text->size();
@@ -428,14 +323,11 @@ int CreateNewFile(const std::string& path, uint32_t permissions, FileHandle* fil
 
 int OpenForRewriting(const std::string& path, FileHandle* file) {
   *file = kNoFile;
-  const std::wstring wide = ApiPath(path);
-  HANDLE opened = CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return LastError();
-  if (!IsPlainFile(opened) || IsLinkTag(LinkTagOf(wide))) {
-    CloseHandle(opened);
-    return kNotAPlainFile;
-  }
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  // READ_CONTROL and the attributes: the game looks at what it opened before writing.
+  const int error =
+      OpenName(ApiPath(path), GENERIC_WRITE | FILE_READ_ATTRIBUTES | READ_CONTROL, &opened);
+  if (error != 0) return error;
   *file = FromHandle(opened);
   return 0;
 }
@@ -454,15 +346,13 @@ int WriteWholeFile(FileHandle file, const std::string& text) {
   return SetEndOfFile(Handle(file)) ? 0 : LastError();
 }
 
-// The replacement keeps the attributes a player may have given the file (hidden, not indexed);
-// read-only files are never replaced, and Windows has no owner to hand over.
+// Read-only when `like` was, with the attributes it keeps; Windows has no owner to hand over.
 int CopyPermissions(FileHandle file, const FileFacts& like) {
-  constexpr DWORD kKept =
-      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  const DWORD kept = like.permissions & kKept;
-  if (kept == 0) return 0;
-  FILE_BASIC_INFO basic{};
-  basic.FileAttributes = kept | FILE_ATTRIBUTE_ARCHIVE;
+  DWORD attributes = (like.permissions >> kKeptShift) & kKeptAttributes;
+  if ((like.permissions & 0200) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+  if (attributes == 0) return 0;
+  FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+  basic.FileAttributes = attributes | FILE_ATTRIBUTE_ARCHIVE;
   return SetFileInformationByHandle(Handle(file), FileBasicInfo, &basic, sizeof basic)
              ? 0
              : LastError();

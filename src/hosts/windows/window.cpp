@@ -1,7 +1,7 @@
 // The game's one window on Windows: a borderless window covering its monitor (full screen, no
 // video-mode switch) or a framed, resizable one, as the player last chose; created hidden and
 // shown once the sound is open, as the game's start-up expects. The console the game may have
-// been started from closes it the way the close button does.
+// been started from closes it the way the close button does, and so does the session's end.
 #include "host/window.h"
 
 #include <algorithm>
@@ -26,11 +26,15 @@ bool classRegistered = false;
 // ---- The console: Ctrl+C, Ctrl+Break and closing it ask the game to close ----
 
 std::atomic<bool> consoleClose{false};
+// The console or the session ending closed the game, not the player: nobody may be there to
+// read a message box.
+std::atomic<bool> endedBySignal{false};
 std::atomic<HWND> wakeWindow{nullptr};
 HANDLE shutDownDone = nullptr;  // set once the game has closed, for a console that waits
 bool consoleHandled = false;
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
+  endedBySignal.store(true);
   consoleClose.store(true);
   // Wakes the loop if it sleeps; the message itself is ignored.
   HWND hwnd = wakeWindow.load();
@@ -44,6 +48,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }
 
 void HandleConsole() {
+  endedBySignal.store(false);
   if (consoleHandled) return;
   consoleClose.store(false);
   shutDownDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -155,6 +160,14 @@ void SetFullScreen(Window* window, bool fullScreen) {
 
 bool TakeConsoleClose() {
   return consoleClose.exchange(false);
+}
+
+void NoteSessionEnd() {
+  endedBySignal.store(true);
+}
+
+bool EndedBySignal() {
+  return endedBySignal.load();
 }
 
 WindowHandle CreateGameWindow(const char* caption, WindowProcedure procedure) {

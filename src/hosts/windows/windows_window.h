@@ -42,6 +42,10 @@ bool HandlePlayerKey(Window* window, UINT message, WPARAM key, LPARAM flags);
 // the game then closes as it does for its close button, saving the table.
 bool TakeConsoleClose();
 
+// Remembers that the session is ending (log-off, shut-down): the game was not closed by the
+// player, so EndedBySignal() tells so.
+void NoteSessionEnd();
+
 // Reads joystick 1 when it is due and turns what changed into one message; false when nothing
 // did. Polled by the message source: XInput and winmm send no events.
 bool PollJoystick(Message* out);

@@ -6,9 +6,13 @@
 # WASAPI device (Wine's ALSA output made a file) all along; and a table seeded in the Windows
 # player's data folder (CRLF line ends, short and blank-padded names) is written back at quit
 # byte for byte as the Linux build writes it from the same seed. Before that: --version and
-# --help print and exit 0, a bad option exits 2, and the executable imports only Windows' own
-# DLLs. A missing skypop.exe fails the test; a machine without Wine, Xvfb, xdotool or ImageMagick
-# skips it.
+# --help print and exit 0 (the help naming the player's folder), a bad option exits 2, and the
+# executable imports only Windows' own DLLs. After it: the session's end (wineboot --end-session)
+# saves the table before the process ends, a damaged table's copy taking the next free name
+# beside an earlier one; and a lock another program holds makes the save at the end give up with
+# its reason. Links cannot be shown: Wine shows a Unix symbolic link as the file it leads to and
+# has no mklink, so the link and owner rules go untested here. A missing skypop.exe fails the
+# test; a machine without Wine, Xvfb, xdotool, ImageMagick or Python skips it.
 # Usage: windows_under_wine.sh SKYPOP_EXE LINUX_SKYPOP REFERENCE_TOOL
 set -u
 exe=$1
@@ -24,7 +28,8 @@ fail() {
 exe=$(realpath "$exe")
 
 wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
-for tool in "$wine" Xvfb xdotool xwininfo xprop import convert compare x86_64-w64-mingw32-objdump; do
+for tool in "$wine" Xvfb xdotool xwininfo xprop import convert compare x86_64-w64-mingw32-objdump \
+  python3; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIPPED: $tool is not installed (tools/install_deps.sh test windows installs it)"
     exit 77
@@ -46,6 +51,7 @@ ALSA
 export WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  [ -n "${holder:-}" ] && kill "$holder" 2>/dev/null
   "$(dirname "$(realpath "$wine")")/wineserver" -k 2>/dev/null || wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
@@ -98,6 +104,8 @@ grep -qE '^skypop [0-9]+\.[0-9]+\.[0-9]+$' "$work/out" || fail "--version printe
 code=${PIPESTATUS[0]}
 [ "$code" -eq 0 ] || fail "--help exited $code"
 grep -q '^Usage: skypop \[OPTION\]' "$work/out" || fail "--help printed: $(head -3 "$work/out")"
+grep -q "(default C:/users/$(id -un)/AppData/Roaming/skypop)" "$work/out" ||
+  fail "--help does not name the data folder: $(grep default "$work/out")"
 "$wine" "$exe" --no-such-option >"$work/out" 2>"$work/err"
 code=$?
 [ "$code" -eq 2 ] || fail "a bad option exited $code"
@@ -193,4 +201,40 @@ echo "sound: the device got $sound bytes in $((SECONDS - started)) s"
 
 cmp "$work/linux/KIPO.INI" "$roaming/skypop/KIPO.INI" ||
   fail "KIPO.INI differs from the Linux build's: $(od -c "$roaming/skypop/KIPO.INI" | head -5)"
-echo "PASS: KIPO.INI written back byte for byte as the Linux build writes it"
+echo "KIPO.INI written back byte for byte as the Linux build writes it"
+
+# ---- The session's end, with a damaged table and an earlier copy of one beside it ----
+data=$roaming/skypop
+# Plays until Wine ends the session (WM_QUERYENDSESSION, then WM_ENDSESSION, after which Windows
+# may end the process at any moment); the game's standard error goes to $work/game.err.
+play_until_session_end() {
+  "$wine" "$exe" >/dev/null 2>"$work/game.err" &
+  game_pid=$!
+  timeout 30 xdotool search --sync --onlyvisible --name '^SKYPOP FRENZY$' >/dev/null ||
+    fail "no window for the session's end"
+  "$wine" wineboot --end-session
+  wait "$game_pid"
+  game_pid=""
+}
+printf 'not a score table\n' >"$data/KIPO.INI"
+printf 'an earlier copy\n' >"$data/KIPO.INI.bad"
+play_until_session_end
+[ "$(cat "$data/KIPO.INI.bad")" = "an earlier copy" ] || fail "the earlier copy was replaced"
+[ "$(cat "$data/KIPO.INI.bad.1" 2>/dev/null)" = "not a score table" ] ||
+  fail "the damaged table has no copy in KIPO.INI.bad.1: $(cat "$work/game.err")"
+head -1 "$data/KIPO.INI" | grep -q '^3000 NORVE\.@@@@$' || fail "the session's end saved nothing"
+echo "session end: the table saved before the process ended, the damaged one kept as .bad.1"
+
+# ---- Another program holds the folder's lock (a Unix one: Wine's locks are POSIX locks) ----
+cp "$data/KIPO.INI" "$work/saved"
+python3 -c 'import fcntl, sys, time
+f = open(sys.argv[1], "a"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"); time.sleep(60)' \
+  "$data/skypop.lock" "$work/locked" &
+holder=$!
+for _ in $(seq 50); do [ -e "$work/locked" ] && break; sleep 0.1; done
+play_until_session_end
+kill "$holder"
+grep -q "KIPO.INI: another program holds the lock on its folder" "$work/game.err" ||
+  fail "a held lock was not told: $(cat "$work/game.err")"
+cmp -s "$work/saved" "$data/KIPO.INI" || fail "the table changed while another program held the lock"
+echo "PASS: a held lock is told at the end and the table left as it was"
