@@ -25,7 +25,7 @@ package_packages=(dpkg-dev file fakeroot lintian desktop-file-utils appstream ma
 web_packages=(emscripten chromium)
 command -v npm >/dev/null 2>&1 || web_packages+=(npm)
 # mingw-w64-common brings the runtime's copyright file the Windows zip ships.
-windows_packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools mingw-w64-common wine64 zip)
+windows_packages=(cmake g++-mingw-w64-x86-64-posix mingw-w64-tools mingw-w64-common wine64 zip python3)
 
 groups=("$@")
 [ ${#groups[@]} -eq 0 ] && groups=(run)
