@@ -18,6 +18,11 @@ void skypop_show_message(const char* text, const char* caption);
 double skypop_clock_ms();
 void skypop_run_frames();
 void skypop_game_ended();
+int skypop_folder_lasts();
+void skypop_folder_lock();
+void skypop_folder_read();
+void skypop_folder_write();
+void skypop_folder_unlock();
 }
 
 namespace platform {

@@ -110,6 +110,9 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
   try {
     const steps = reference(dir);
     const page = await openGame(env);
+    // A second tab, open since before this game saved: its copy of the storage is out of date.
+    const other = await openGame(env);
+    await page.bringToFront();
     let tick = 0;
     for (const due of [...steps.map((s) => s.tick), ...Object.keys(checks).map(Number)]
                           .filter((t, i, all) => all.indexOf(t) === i).sort((a, b) => a - b)) {
@@ -143,6 +146,11 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     assert.strictEqual(await page.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
                        table, 'the table after a reload');
 
+    // The other tab ranks too; its row joins the stored table instead of replacing it.
+    assert.strictEqual(await other.evaluate(() => Module._SkypopRankScore(9000, 66)), 1);
+    await other.evaluate(() => window.skypop.step(1));  // its next pass stores it
+    await other.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000, polling: 100});
+
     // Escape ends the game, saving the table again, and the page offers a new game.
     await page.evaluate(() => window.skypop.step(60));
     await page.keyboard.down('Escape');
@@ -151,6 +159,10 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
     assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
     assert.deepStrictEqual(page.errors, [], 'console errors after the reload');
+    const third = await openGame(env);
+    assert.strictEqual(await third.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
+                       `9000 BBBBBBBBBB\n${table.split('\n').slice(0, 4).join('\n')}\n`,
+                       'both tabs\' rows in a third');
   } finally {
     await env.close();
     fs.rmSync(dir, {recursive: true, force: true});
@@ -163,9 +175,16 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
        try {
          const page = await env.browser.newPage();
          page.errors = [];
-         page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
+         page.on('console', (m) => m.type() === 'error' && !/Failed to load resource/.test(
+             m.text()) && page.errors.push(m.text()));
          page.on('pageerror', (e) => page.errors.push(String(e)));
          await page.setViewport({width: 1000, height: 600});
+         // A browser that keeps no site data and a site whose soundfont is missing: the game
+         // plays, and the page says what it cannot do.
+         await page.evaluateOnNewDocument(() => delete window.indexedDB);
+         await page.setRequestInterception(true);
+         page.on('request', (r) => (/\.sf[23]$/.test(r.url()) ? r.respond({status: 404})
+                                                            : r.continue()));
          await page.goto(env.url);
          await page.waitForFunction(
              () => performance.getEntriesByName('skypop-first-frame').length > 0, {timeout: 10000});
@@ -228,6 +247,9 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
          });
          await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
          assert.deepStrictEqual(page.errors, []);
+         assert.deepStrictEqual(await page.$eval('#notes', (e) => [e.hidden, e.textContent]),
+                                [false, 'The high scores are kept only until this page is ' +
+                                        'closed. \u00b7 Music unavailable.']);
        } finally {
          await env.close();
        }
