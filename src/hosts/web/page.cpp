@@ -79,6 +79,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int skypop_page_frame() {
     }
     if (platform::loopWaited) break;
   }
+  skypop_audio_pump();  // the sound the passes just started, mixed ahead for the audio thread
   return pageFrame != nullptr ? 1 : 0;
 }
 

@@ -17,7 +17,7 @@ function openingSteps(dir, lastTick) {
   const script = path.join(dir, 'opening.script');
   fs.writeFileSync(script, steps.map((s) => `${s.tick} ${s.op} ${s.a} ${s.b}`).join('\n'));
   const tool = process.env.SKYPOP_REFERENCE_TOOL ||
-               path.join(root, 'build/tests/web/web_reference_frames');
+               path.join(root, 'build/tests/hosts/web/web_reference_frames');
   execFileSync(tool, [script, dir, String(lastTick + 1)]);
   const aims = new Map(fs.readFileSync(path.join(dir, 'aims.txt'), 'utf8').trim().split('\n')
                            .map((line) => line.split(' ').map(Number))
