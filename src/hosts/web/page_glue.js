@@ -2,9 +2,13 @@
 // frame driver, the clock and the persistent folder. The C++ in this folder is the only caller.
 mergeInto(LibraryManager.library, {
   $SkypopPage: {
-    picture: null,      // the ImageData the frames are copied into, made once
+    picture: null,      // the ImageData the frames are copied into, made once (2D canvas)
     context: null,      // the canvas's 2D context
-    pixels: null,       // the heap's view of the frame's RGBA, kept while the heap stays
+    pixels: null,       // the heap's view of the frame's RGBA or indices, kept while the heap stays
+    colours: null,      // the heap's view of the palette (WebGL)
+    gl: null,           // the canvas's WebGL context, and what it draws with
+    drawing: null,
+    shown: false,       // the first frame is on the canvas
     running: false,     // the frame driver is calling the game
     // The folder whose files are kept in IndexedDB between visits (PersistentFolder in page.cpp).
     folder: '/skypop',
@@ -36,6 +40,13 @@ mergeInto(LibraryManager.library, {
       };
       SkypopPage.syncs = SkypopPage.syncs ? SkypopPage.syncs.then(run) : run();
       return SkypopPage.syncs;
+    },
+
+    firstFrame: function() {
+      if (SkypopPage.shown) return;
+      SkypopPage.shown = true;
+      // The benchmark measures the page load up to here; the offline copy waits for it.
+      if (performance.mark) performance.mark('skypop-first-frame');
     },
 
     // Tells the player, once, in the page's small note (the console says why).
@@ -140,18 +151,26 @@ mergeInto(LibraryManager.library, {
     if (canvas) canvas.style.cursor = visible ? 'auto' : 'none';
   },
 
-  // Copies width x height RGBA pixels from the heap onto the canvas.
+  // Sizes the canvas to the picture and chooses how to draw on it: WebGL (1) where the browser
+  // has it, a 2D canvas (0) where it has not.
+  skypop_picture_open__deps: ['$SkypopPage', '$SkypopPicture'],
+  skypop_picture_open: function(width, height) {
+    var canvas = SkypopPage.canvas();
+    if (!canvas) return 0;
+    canvas.width = width;
+    canvas.height = height;
+    return SkypopPicture.open(canvas, width, height) ? 1 : 0;
+  },
+
+  // Copies width x height RGBA pixels from the heap onto the 2D canvas.
   skypop_show_picture__deps: ['$SkypopPage'],
   skypop_show_picture: function(rgba, width, height) {
     var page = SkypopPage;
     if (!page.picture) {
       var canvas = page.canvas();
       if (!canvas) return;
-      // The benchmark measures the page load up to here.
-      if (performance.mark) performance.mark('skypop-first-frame');
-      canvas.width = width;
-      canvas.height = height;
       page.context = canvas.getContext('2d', {alpha: false});
+      if (!page.context) return;
       page.picture = page.context.createImageData(width, height);
     }
     if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== rgba) {
@@ -159,6 +178,23 @@ mergeInto(LibraryManager.library, {
     }
     page.picture.data.set(page.pixels);
     page.context.putImageData(page.picture, 0, 0);
+    page.firstFrame();
+  },
+
+  // Uploads the 8-bit picture (and the palette, when it changed) and draws it through WebGL.
+  skypop_show_indexed__deps: ['$SkypopPage', '$SkypopPicture'],
+  skypop_show_indexed: function(indices, width, height, palette) {
+    var page = SkypopPage;
+    var size = width * height;
+    if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== indices) {
+      page.pixels = HEAPU8.subarray(indices, indices + size);
+    }
+    if (palette && (!page.colours || page.colours.buffer !== HEAPU8.buffer ||
+                    page.colours.byteOffset !== palette)) {
+      page.colours = HEAPU8.subarray(palette, palette + 4 * 256);
+    }
+    SkypopPicture.draw(page.pixels, palette ? page.colours : null);
+    page.firstFrame();
   },
 
   // A pointer position in the page's client pixels as a picture position, packed as a mouse-move

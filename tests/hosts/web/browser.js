@@ -13,6 +13,12 @@ const root = path.resolve(__dirname, '../../..');
 const site = process.env.SKYPOP_SITE || path.join(root, 'build-web/site-test');
 const shippedSite = process.env.SKYPOP_SHIPPED_SITE || path.join(root, 'build-web/site');
 const chromium = process.env.SKYPOP_CHROMIUM || '/usr/bin/chromium';
+// SKYPOP_CHROMIUM_GPU=1 stands in for a device with a graphics chip (a phone): SwiftShader serves
+// as one, so the page is composited as on a GPU and WebGL is not read back on the main thread, as
+// it is with no GPU at all (the default here).
+const graphics = process.env.SKYPOP_CHROMIUM_GPU === '1'
+  ? ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist']
+  : ['--disable-gpu'];
 
 // Starts the server on folder (the test site unless told) and the browser; returns {url,
 // server, browser, close}.
@@ -27,7 +33,7 @@ async function launch(folder = site) {
     headless: true,
     userDataDir: profile,
     args: [
-      '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--headless=new', '--no-sandbox', ...graphics, '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
       '--autoplay-policy=no-user-gesture-required',
     ],
