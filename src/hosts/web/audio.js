@@ -6,15 +6,14 @@
 // over to the worklet, which plays them from a queue on the audio thread and never waits for the
 // main thread. Elsewhere a ScriptProcessor pulls the mixer on the main thread.
 //
-// The lead (how far ahead) starts at 16 ms and grows by a block, up to 100 ms, each time the
-// queue falls below its low-water mark before the main thread refilled it: a third of the lead
-// while animation frames drive the game (the frames came too far apart), two render quanta
-// otherwise (a hidden page, a test page on its own clock: only the worklet's asking refills the
-// queue then, and the lead need only cover the answer). After 3 s without that it tries a block
-// less, so that a lead grown for a passing stall comes back down. Every message costs the main
-// thread a task, so
-// the worklet hands played blocks back eight at a time, and the main thread works out how much
-// is still queued from the worklet's last report and the audio clock since.
+// The lead (how far ahead) starts at 16 ms. The worklet asks for more once half of it is gone,
+// which the main thread answers at once unless it is busy; if the queue falls below the
+// low-water mark (four render quanta, 10.7 ms) before the answer came, the main thread was held
+// up for nearly the whole lead, and the lead grows by a block, up to 100 ms. After 3 s without
+// that it tries a block less, so that a lead grown for a passing stall (the music's files coming
+// in, say) comes back down. Every message costs the main thread a task, so the worklet hands
+// played blocks back eight at a time, and the main thread works out how much is still queued
+// from the worklet's last report and the audio clock since.
 mergeInto(LibraryManager.library, {
   $SkypopAudio: {
     rate: 0,
@@ -135,16 +134,9 @@ mergeInto(LibraryManager.library, {
       SkypopAudio.pump();
     },
 
-    // The animation frames are driving the game (not a hidden page, a test clock or an ended
-    // game).
-    driven: function() {
-      return SkypopPage.running && !SkypopPage.manualClock() &&
-             document.visibilityState !== 'hidden';
-    },
-
     // A message from the worklet: how its queue stands, the blocks it has played (back to the
-    // pool), and whether it asks for more (below a third of the lead) or is low (below two
-    // quanta).
+    // pool), and whether it asks for more (below half the lead) or is low (below the low-water
+    // mark).
     heard: function(event) {
       var message = event.data;
       SkypopAudio.stats.underruns = message.underruns;
@@ -157,19 +149,17 @@ mergeInto(LibraryManager.library, {
       if (!message.ask) return;
       SkypopAudio.stats.asks++;
       if (message.low) SkypopAudio.stats.lows++;
-      if (message.low || SkypopAudio.driven()) {
-        SkypopAudio.setLead(SkypopAudio.lead + SkypopAudio.blockFrames);
-      }
+      if (message.low) SkypopAudio.setLead(SkypopAudio.lead + SkypopAudio.blockFrames);
       SkypopAudio.pump();
     },
 
-    // The lead, from 16 to 100 ms; the worklet asks for more once two thirds of it are gone.
+    // The lead, from 16 to 100 ms; the worklet asks for more once half of it is gone.
     setLead: function(frames) {
       var lead = Math.max(3 * SkypopAudio.blockFrames, Math.min(SkypopAudio.rate / 10, frames));
       SkypopAudio.lead = lead;
       SkypopAudio.leadSince = performance.now();
       SkypopAudio.stats.leadFrames = lead;
-      SkypopAudio.node.port.postMessage({askBelow: Math.floor(lead / 3)});
+      SkypopAudio.node.port.postMessage({askBelow: lead >> 1});
     },
 
     // The frames handed over and not yet played: those on their way, and what the worklet had
@@ -186,8 +176,7 @@ mergeInto(LibraryManager.library, {
       if (!node || !node.port || SkypopAudio.context.state !== 'running') return;
       // A lead that went a while without the queue running low may have grown for a stall that
       // is over (the music's files coming in, say): a block less, and it grows again if needed.
-      if (performance.now() - SkypopAudio.leadSince > SkypopAudio.shrinkAfterMs &&
-          SkypopAudio.driven()) {
+      if (performance.now() - SkypopAudio.leadSince > SkypopAudio.shrinkAfterMs) {
         SkypopAudio.setLead(SkypopAudio.lead - SkypopAudio.blockFrames);
       }
       var frames = SkypopAudio.blockFrames;
@@ -243,7 +232,7 @@ mergeInto(LibraryManager.library, {
     // the blocks in the order they came and hands them back once played, eight at a time or with
     // its next word; a render quantum it must end in silence because none is left is an
     // underrun, counted once playing has begun. It asks for more once fewer than askBelow frames
-    // are left, and again, marked low, below two quanta; each once until the next blocks come.
+    // are left, and again, marked low, below four quanta; each once until the next blocks come.
     player: function() {
       class SkypopPlayer extends AudioWorkletProcessor {
         constructor() {
@@ -320,7 +309,7 @@ mergeInto(LibraryManager.library, {
           }
           if (!this.playing) return true;
           const end = currentTime + frames / sampleRate;  // the audio clock after this quantum
-          if (this.queued < 2 * frames && !this.low) {
+          if (this.queued < 4 * frames && !this.low) {
             this.low = true;
             this.asked = true;
             this.send(true, true, end);
@@ -336,7 +325,6 @@ mergeInto(LibraryManager.library, {
       registerProcessor('skypop-player', SkypopPlayer);
     },
   },
-  $SkypopAudio__deps: ['$SkypopPage'],
 
   skypop_audio_open__deps: ['$SkypopAudio'],
   skypop_audio_open: function(rate, frames, buffer) {
