@@ -2,7 +2,7 @@
 // in the address the game runs on a test clock that stands still until a test moves it, and
 // window.skypop lets the browser tests step it and read it; with ?bench every animation frame's
 // main-thread time goes into a ring that bench/web reads. With either, window.skypopAudio is the
-// sound's graph with an analyser beside the speakers, and the picture can be read back.
+// sound's graph with an analyser beside the speakers.
 // ?canvas2d and ?scriptprocessor make the page a browser without WebGL or without an audio
 // worklet, so that the fallbacks are tested too; ?webgl makes it one whose WebGL runs on a
 // graphics chip (as on a phone), where this machine's runs in software.
@@ -56,14 +56,6 @@
     }
     return data;
   }
-  // The picture drawn by the next animation frame that presents one, read in that frame's own
-  // task (a WebGL picture that is not kept is gone once the page has been composited).
-  window.skypopNextPicture = function() {
-    return new Promise(function(resolve) {
-      window.skypopPictureWanted = resolve;
-    });
-  };
-
   // The sound test and the benchmarks listen to what leaves the mixer through an analyser beside
   // the speakers.
   window.skypopAudio = null;
@@ -83,15 +75,9 @@
       var first = true;
       var timed = function() {
         var start = performance.now();
-        var before = Module._SkypopNextTick();
         var more = frame();
         Module.skypopPassTimes[Module.skypopPassCount++ % Module.skypopPassTimes.length] =
             performance.now() - start;
-        if (window.skypopPictureWanted && Module._SkypopNextTick() !== before) {
-          var wanted = window.skypopPictureWanted;
-          window.skypopPictureWanted = null;
-          wanted(readPicture());
-        }
         // The first call of an export puts the compiled function itself in its place on Module,
         // which would end the timing: take that function and put the timing back.
         if (first) {
