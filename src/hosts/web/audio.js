@@ -34,7 +34,8 @@ mergeInto(LibraryManager.library, {
     leadSince: 0,                     // when it last changed
     shrinkAfterMs: 3000,
     // What the page reports on its sound (the test page and the benchmarks read it): the path
-    // taken, the blocks the worklet filled with silence, and the lead it settled at.
+    // taken, the render quanta the worklet ended in silence, the lead, the main-thread time of
+    // the worklet's renders, and how often the worklet asked for more and was low.
     stats: {path: 'none', underruns: 0, leadFrames: 0, renderMs: 0, asks: 0, lows: 0},
     // The player's first press of a button or key starts the sound: browsers refuse to make
     // sound before one.
