@@ -51,12 +51,16 @@ async function launch(folder = site) {
 }
 
 // Opens the game page (query appended to the address) at a 1:1 picture and waits until main has
-// run. The returned page collects console errors and page errors in page.errors.
+// run. The returned page collects console errors and page errors in page.errors, and the warning
+// of two syncs of the persistent folder overlapping (they would work on each other's half-done
+// folder).
 async function openGame(env, query = '?test') {
   const page = await env.browser.newPage();
   page.errors = [];
   page.on('console', (m) => {
-    if (m.type() === 'error') page.errors.push(m.text());
+    if (m.type() === 'error' || /FS\.syncfs operations in flight/.test(m.text())) {
+      page.errors.push(m.text());
+    }
   });
   page.on('pageerror', (e) => page.errors.push(String(e)));
   // 640 x 480 for the canvas and 2em for the help line: the picture is drawn at scale 1.
