@@ -9,7 +9,7 @@
 // The lead (how far ahead) starts at 16 ms. The worklet asks for more once half of it is gone,
 // which the main thread answers at once unless it is busy; if the queue falls below the
 // low-water mark (four render quanta, 10.7 ms) before the answer came, the main thread was held
-// up for nearly the whole lead, and the lead grows by a block, up to 100 ms. After 3 s without
+// up for nearly the whole lead, and the lead grows by a block, up to 100 ms. After 10 s without
 // that it tries a block less, so that a lead grown for a passing stall (the music's files coming
 // in, say) comes back down. Every message costs the main thread a task, so the worklet hands
 // played blocks back eight at a time, and the main thread works out how much is still queued
@@ -32,7 +32,7 @@ mergeInto(LibraryManager.library, {
     report: null,                     // the worklet's last word on its queue
     lead: 3 * 256,                    // how many frames to keep ahead of the audio thread
     leadSince: 0,                     // when it last changed
-    shrinkAfterMs: 3000,
+    shrinkAfterMs: 10000,
     // What the page reports on its sound (the test page and the benchmarks read it): the path
     // taken, the render quanta the worklet ended in silence, the lead, the main-thread time of
     // the worklet's renders, and how often the worklet asked for more and was low.
