@@ -41,6 +41,8 @@ async function play(page, steps, from, to) {
 // The loudest sample the tap has passed since the last call, watched every 20 ms (the tap's
 // window is 2,048 frames, about 43 ms, so nothing slips between two looks).
 async function peakSince(page, waitMs) {
+  // The audio worklet's module loads after the first click: its tap comes a moment later.
+  await page.waitForFunction(() => window.skypop.audio, {polling: 50, timeout: 10000});
   return page.evaluate((ms) => new Promise((resolve) => {
     const audio = window.skypop.audio;
     if (!audio.watch) {
