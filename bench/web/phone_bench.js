@@ -4,11 +4,13 @@
 //    to the tick that scores it, in ticks (1: the first tick after the pointerdown) and ms;
 //  - the main-thread time of each animation frame's passes through a wave (the test page's ?bench
 //    ring, as web_bench.js reads it), at full speed and with the CPU slowed 4x as a mid-range
-//    phone's is (CDP Emulation.setCPUThrottlingRate);
+//    phone's is (CDP Emulation.setCPUThrottlingRate), with SwiftShader standing in for the
+//    phone's graphics chip (balloons.js);
 //  - the first frame and the music ready (performance marks) on a reload served by the service
 //    worker with the network off, shipped site, median of 5.
 //   node bench/web/phone_bench.js [SECONDS_OF_WAVE]      (after make web-test; prints the figures)
 'use strict';
+const {benchQuery, findBalloon} = require('./balloons.js');
 const {launch, shippedSite} = require('../../tests/hosts/web/browser.js');
 
 const kLoads = 5;
@@ -37,36 +39,10 @@ async function phonePage(env, query, throttle) {
   return {page, cdp};
 }
 
-// Where on the page a balloon is: the centre of the brightest 16 x 16 block of the playfield
-// (the balloons are the only large pale things on its dark sky), or null.
-async function findBalloon(page) {
-  return page.evaluate(() => {
-    const canvas = document.getElementById('canvas');
-    const data = canvas.getContext('2d').getImageData(0, 0, 640, 480).data;
-    let best = null;
-    let most = 48;  // of 64 samples: a balloon's body fills nearly all, a star a few
-    for (let y = 8; y < 472; y += 8) {
-      for (let x = 8; x < 472; x += 8) {
-        let bright = 0;
-        for (let dy = -8; dy < 8; dy += 2) {
-          for (let dx = -8; dx < 8; dx += 2) {
-            const i = 4 * ((y + dy) * 640 + x + dx);
-            if (data[i] > 150 && data[i + 1] > 150 && data[i + 2] > 150) bright++;
-          }
-        }
-        if (bright > most) [most, best] = [bright, {x, y}];
-      }
-    }
-    if (!best) return null;
-    const r = canvas.getBoundingClientRect();
-    return {x: r.left + (best.x + 0.5) * r.width / 640, y: r.top + (best.y + 0.5) * r.width / 640};
-  });
-}
-
 // One wave on the test page with ?bench: taps at balloons, one every 400 ms; returns the
 // tap-to-pop delays and the frame pass times.
 async function wave(env, throttle) {
-  const {page} = await phonePage(env, '?bench', throttle);
+  const {page} = await phonePage(env, `?${benchQuery}`, throttle);
   await page.waitForFunction(() => window.Module && Module.skypopPassCount > 30, {timeout: 60000});
   await page.evaluate(() => {
     // Each tap remembers when it came and which tick was next; the first pass after it that

@@ -1,91 +1,115 @@
-// The browser version's sound figures, in headless Chromium on the test clock: how long after the
-// tick that pops a balloon the pop reaches the audio graph (measured at the page's test tap), the
-// buffering the browser itself reports behind that, and the main-thread time of each audio
-// callback (the game's mixer, the effects and the music synthesizer) through the first wave.
-//   node bench/web/sound_bench.js      (after make web and the desktop build; prints the figures)
+// The browser version's sound figures, in headless Chromium on real time through a wave at
+// 1280 x 800 (the test page's ?bench, SwiftShader standing in for a phone's graphics chip): how
+// long after the animation frame whose tick pops a balloon the pop reaches the audio graph
+// (measured at the test page's tap), the path the sound takes and the lead it settled at, and
+// the main-thread time the mixer's renders take (the effects and the music synthesizer), at each
+// CPU slow-down asked for (CDP Emulation.setCPUThrottlingRate).
+//   node bench/web/sound_bench.js [SECONDS] [THROTTLE...]    (after make web-test; default 20 s; 1 4)
+// SKYPOP_BENCH_PAGE=scriptprocessor measures the ScriptProcessor that browsers without an audio
+// worklet use.
 'use strict';
-const fs = require('fs');
-const os = require('os');
-const path = require('path');
-const {launch, openGame} = require('../../tests/hosts/web/browser.js');
-const {openingSteps, play, peakSince} = require('../../tests/hosts/web/sound_tap.js');
+const {benchQuery, findBalloon} = require('./balloons.js');
+const {launch, pointAt} = require('../../tests/hosts/web/browser.js');
 
-const kLastPopTick = 702;  // the golden script's pops in the first wave end here
+const seconds = Number(process.argv[2] || 20);
+const throttles = process.argv.slice(3).map(Number);
 const kLouderThanMusic = 0.5;
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 function quantile(sorted, q) {
   return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
 }
 
-// Steps one tick and returns the milliseconds until the tap passes a pop, or null within 100 ms.
-async function popDelay(page) {
-  return page.evaluate((loud) => new Promise((resolve) => {
-    const tap = window.skypop.audio.tap;
-    const samples = new Float32Array(tap.fftSize);
-    const start = performance.now();
-    window.skypop.step(1);
-    const look = () => {
-      tap.getFloatTimeDomainData(samples);
-      if (samples.some((v) => Math.abs(v) >= loud)) return resolve(performance.now() - start);
-      if (performance.now() - start > 100) return resolve(null);
-      setTimeout(look, 0);  // yields, so the audio callback on this thread can run
+async function run(env, throttle) {
+  const page = await env.browser.newPage();
+  await page.setViewport({width: 1280, height: 800});
+  const cdp = await page.createCDPSession();
+  await page.goto(`${env.url}?${benchQuery}`, {waitUntil: 'load'});
+  await page.waitForFunction(() => window.Module && Module.skypopPassCount > 30, {timeout: 60000});
+  await cdp.send('Emulation.setCPUThrottlingRate', {rate: throttle});
+  await pointAt(page, 240, 240);
+  await page.mouse.down();
+  await sleep(100);
+  await page.mouse.up();
+  await page.waitForFunction(() => Module._SkypopPlayPhase() === 3, {timeout: 60000, polling: 100});
+  await page.waitForFunction(() => performance.getEntriesByName('skypop-music-ready').length > 0,
+                             {timeout: 60000, polling: 100});
+  await sleep(2000);
+  const start = await page.evaluate(() => {
+    // After each frame whose tick scored, the tap is watched until it passes a sample louder than
+    // the music; the pop's arrival is that sample's place in the tap's window, behind the time
+    // of the look.
+    const audio = window.skypopAudio;
+    const delays = window.benchDelays = [];
+    const samples = new Float32Array(audio.tap.fftSize);
+    const rate = audio.context.sampleRate;
+    let watching = false;
+    const frame = Module._skypop_page_frame;
+    Module._skypop_page_frame = () => {
+      const at = performance.now();
+      const score = Module._SkypopScore();
+      const more = frame();
+      if (Module._SkypopScore() === score || watching) return more;
+      watching = true;
+      const look = () => {
+        audio.tap.getFloatTimeDomainData(samples);
+        const now = performance.now();
+        const first = samples.findIndex((v) => Math.abs(v) >= 0.5);
+        if (first >= 0) {
+          delays.push(now - 1000 * (samples.length - first) / rate - at);
+          watching = false;
+        } else if (now - at > 300) {
+          watching = false;
+        } else {
+          setTimeout(look, 5);
+        }
+      };
+      setTimeout(look, 5);
+      return more;
     };
-    look();
-  }), kLouderThanMusic);
+    return {renderMs: audio.stats.renderMs, at: performance.now()};
+  });
+  const end = Date.now() + seconds * 1000;
+  while (Date.now() < end) {
+    const balloon = await findBalloon(page);
+    if (balloon) {
+      await page.mouse.move(balloon.x, balloon.y);
+      await page.mouse.down();
+      await page.mouse.up();
+    }
+    await sleep(400);
+  }
+  const result = await page.evaluate((s) => {
+    const audio = window.skypopAudio;
+    return {delays: window.benchDelays, path: audio.stats.path,
+            lead: 1000 * audio.stats.leadFrames / audio.context.sampleRate,
+            underruns: audio.stats.underruns,
+            render: (audio.stats.renderMs - s.renderMs) / (performance.now() - s.at)};
+  }, start);
+  await page.close();
+  return result;
 }
 
 (async () => {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-sound-bench-'));
   const env = await launch();
   try {
-    const steps = openingSteps(dir, kLastPopTick);
-    const page = await openGame(env);
-    const click = steps.find((s) => s.op === 'down').tick;
-    await play(page, steps, 0, click + 20);
-    const graph = await page.evaluate(() => {
-      const audio = window.skypop.audio;
-      const fill = audio.node.onaudioprocess;
-      audio.costs = [];
-      audio.node.onaudioprocess = (event) => {
-        const start = performance.now();
-        fill(event);
-        audio.costs.push(performance.now() - start);
-      };
-      return {rate: audio.context.sampleRate, frames: audio.frames,
-              base: audio.context.baseLatency, output: audio.context.outputLatency};
-    });
-    const delays = [];
-    let tick = click + 21;  // the next tick to run
-    // Each press is timed here and released once heard, whenever the script would release it.
-    const aims = steps.filter((s) => s.op === 'move');
-    for (const press of steps.filter((s) => s.op === 'down' && s.tick >= tick)) {
-      await play(page, aims, tick, press.tick - 1);
-      await peakSince(page, 250);  // any earlier pop has faded
-      await page.mouse.down();
-      tick = press.tick;
-      for (let i = 0; i < 3; i++) {
-        const ms = await popDelay(page);
-        tick++;
-        if (ms !== null) {
-          delays.push(ms);
-          break;
-        }
+    for (const throttle of throttles.length ? throttles : [1, 4]) {
+      const r = await run(env, throttle);
+      const d = r.delays.sort((a, b) => a - b);
+      const ms = (v) => `${v.toFixed(1)} ms`;
+      console.log(`CPU ${throttle}x, ${seconds} s of a wave, sound through the ${r.path}:`);
+      console.log(d.length ? `  frame of the pop's tick to the tap, ${d.length} pops: median ` +
+                             `${ms(quantile(d, 0.5))}, max ${ms(d[d.length - 1])}`
+                           : '  no pop heard');
+      if (r.path === 'worklet') {
+        console.log(`  lead settled at ${ms(r.lead)}; ${r.underruns} underruns since the start; ` +
+                    `the mixer's renders ${(100 * r.render).toFixed(1)} % of the main thread`);
       }
-      await page.mouse.up();
     }
-    const costs = (await page.evaluate(() => window.skypop.audio.costs)).sort((a, b) => a - b);
-    delays.sort((a, b) => a - b);
-    const ms = (v) => `${v.toFixed(1)} ms`;
-    console.log(`audio graph: ${graph.rate} Hz, ${graph.frames}-frame buffers ` +
-                `(${ms(1000 * graph.frames / graph.rate)}), browser's base latency ` +
-                `${ms(1000 * graph.base)}, output latency ${ms(1000 * graph.output)}`);
-    console.log(`tick to tap, ${delays.length} pops: median ${ms(quantile(delays, 0.5))}, ` +
-                `max ${ms(delays[delays.length - 1])}`);
-    console.log(`audio callback main-thread time, ${costs.length} callbacks: median ` +
-                `${ms(quantile(costs, 0.5))}, 99th percentile ${ms(quantile(costs, 0.99))}, ` +
-                `max ${ms(costs[costs.length - 1])}`);
   } finally {
     await env.close();
-    fs.rmSync(dir, {recursive: true, force: true});
   }
-})();
+})().catch((e) => {
+  console.error(e);
+  process.exit(1);
+});

@@ -5,6 +5,7 @@
 // blank written as '@'. A table written by any run of the game loads unchanged.
 #include "scores/high_scores.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +40,10 @@ bool tableTrusted = false;
 // Rows that this run added and that no save has written yet. A save merges exactly these into
 // the file as it is on disk then, so two games sharing one file both keep their new rows.
 bool rowUnsaved[kHighScoreRows] = {};
+// Where each of this run's rows is on its way into a storage shared through a copy (a browser
+// page's): due once ranked, merged into the copy by MergeSavedScores, gone once stored.
+enum RowStore : uint8_t { kNotDue, kStoreDue, kStoreMerged };
+RowStore rowStore[kHighScoreRows] = {};
 
 // Chosen once at start-up, before the first load.
 std::string scoreFile = kScoreFile;
@@ -209,6 +214,7 @@ void ResetHighScores() {
   std::memset(rowUnsaved, 0, sizeof(rowUnsaved));
   importDamaged = false;
   lastFailure.clear();
+  std::fill(rowStore, rowStore + kHighScoreRows, kNotDue);
   SetScoreFiles(nullptr, nullptr);
 }
 
@@ -314,9 +320,11 @@ int RankScore() {
   if (i == kHighScoreRows) return 0;
   for (int row = kHighScoreRows - 1; row > i; --row) highScores[row] = highScores[row - 1];
   for (int row = kHighScoreRows - 1; row > i; --row) rowUnsaved[row] = rowUnsaved[row - 1];
+  for (int row = kHighScoreRows - 1; row > i; --row) rowStore[row] = rowStore[row - 1];
   highScores[i].score = game.score;
   std::memcpy(highScores[i].name, "          ", kNameLength + 1);
   rowUnsaved[i] = true;
+  rowStore[i] = kStoreDue;
   return i + 1;
 }
 
@@ -340,4 +348,36 @@ void FormatNumber(int value, char* buffer, int width) {
     --position;
   } while (rest != 0 && position >= first);
   if (negative) buffer[position >= 0 ? position : 0] = '-';
+}
+
+int ScoresAwaitingStore() {
+  int due = 0;
+  for (int row = 0; row < kHighScoreRows; ++row) {
+    if (rowStore[row] == kStoreDue && !rowUnsaved[row]) ++due;
+  }
+  return due;
+}
+
+bool MergeSavedScores() {
+  // SaveScores merges exactly the unsaved rows: for this one call those are the rows saved but
+  // not stored, and a row still being named is held back for its own save.
+  bool naming[kHighScoreRows];
+  std::memcpy(naming, rowUnsaved, sizeof(naming));
+  for (int row = 0; row < kHighScoreRows; ++row) {
+    rowUnsaved[row] = !naming[row] && rowStore[row] == kStoreDue;
+  }
+  SaveScores();
+  bool written = true;
+  for (bool unsaved : rowUnsaved) written = written && !unsaved;
+  for (int row = 0; row < kHighScoreRows; ++row) {
+    if (written && !naming[row] && rowStore[row] == kStoreDue) rowStore[row] = kStoreMerged;
+  }
+  std::memcpy(rowUnsaved, naming, sizeof(naming));
+  return written;
+}
+
+void ScoresStored(bool stored) {
+  for (RowStore& state : rowStore) {
+    if (state == kStoreMerged) state = stored ? kNotDue : kStoreDue;
+  }
 }

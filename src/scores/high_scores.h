@@ -32,3 +32,20 @@ void SaveScoresAtClose();
 std::string UnsavedScoresReason();
 int RankScore();
 void FormatNumber(int value, char* buffer, int width);
+
+// For a host whose score folder is its own copy of a storage that other running games share and
+// that it reaches only asynchronously (a browser page's copy of the site's IndexedDB): SaveScores
+// writes the copy, and these carry the rows it saved on into the shared storage. The host takes
+// a lock of its own, reads its copy back from the storage, calls MergeSavedScores, writes the copy
+// out, tells ScoresStored how that went, and lets the lock go.
+//
+// How many rows this run has saved that are not yet in the shared storage.
+int ScoresAwaitingStore();
+// Re-reads the score file (just read back from the storage) and merges those rows into it, as
+// SaveScores merges its unsaved rows under its folder lock; a row whose name is still being
+// entered waits for its own save. False when the file was not written (reported as SaveScores
+// reports it): the rows stay due.
+bool MergeSavedScores();
+// The copy the last MergeSavedScores wrote reached the storage (true), or did not (false: its rows
+// are due again, and the next merge into a fresh copy adds them once).
+void ScoresStored(bool stored);

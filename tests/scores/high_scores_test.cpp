@@ -420,6 +420,35 @@ TEST_F(HighScoresTest, TwoGamesSharingTheFileKeepEachOthersRows) {
             "2000 NORVE.@@@@\n");
 }
 
+// A browser page: its folder is a copy of storage other pages share, read back before each merge.
+TEST_F(HighScoresTest, RowsSavedIntoACopyReachTheSharedStorageOnce) {
+  const std::string other =
+      "5000 OTHER@@@@@\n3000 NORVE.@@@@\n2500 NORVE.@@@@\n2000 NORVE.@@@@\n1500 NORVE.@@@@\n";
+  const std::string merged =
+      "5000 OTHER@@@@@\n3000 NORVE.@@@@\n2600 MINE@@@@@@\n2500 NORVE.@@@@\n2000 NORVE.@@@@\n";
+  LoadScores();
+  game.score = 2600;
+  ASSERT_EQ(RankScore(), 2);
+  EXPECT_EQ(ScoresAwaitingStore(), 0);  // not while the name is being entered
+  std::memcpy(highScores[1].name, "MINE      ", 10);
+  SaveScores();  // into the copy only
+  EXPECT_EQ(ScoresAwaitingStore(), 1);
+  game.score = 2700;
+  ASSERT_EQ(RankScore(), 2);  // another name being entered, above it
+  // Each round reads the storage back (the other page's table, until a write reached it), merges,
+  // and reports how the write went.
+  std::string storage = other;
+  for (const bool stored : {false, true, true}) {
+    WriteFile("KIPO.INI", storage);
+    ASSERT_TRUE(MergeSavedScores());
+    if (stored) storage = merged;
+    EXPECT_EQ(ReadFile("KIPO.INI"), merged);  // MINE once, the unnamed row not at all
+    EXPECT_EQ(ScoresAwaitingStore(), 0);
+    ScoresStored(stored);
+    EXPECT_EQ(ScoresAwaitingStore(), stored ? 0 : 1);
+  }
+}
+
 TEST_F(HighScoresTest, TheFolderIsMadeAndAnOlderTableImported) {
   WriteFile("KIPO.INI", "7000 OLD@ONE@@@\n");
   SetScoreFiles("data/skypop/KIPO.INI", "KIPO.INI");

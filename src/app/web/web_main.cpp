@@ -2,6 +2,7 @@
 // page calls the pass from its animation frames, since a page may not loop on its own.
 #include <cstdio>
 
+#include "app/web/score_storage.h"
 #include "host/clock.h"
 #include "host/messages.h"
 #include "host/page.h"
@@ -31,10 +32,12 @@ bool Pass() {
   int exitCode = 0;
   if (RunFramePass(gameWindow, platform::SystemClock(), platform::WindowMessages(), &exitCode)) {
     OfferResume();
+    KeepScoresStored(false);
     return true;
   }
-  CloseGame();
+  CloseGame();  // saves the table, as at any end
   gameWindow = nullptr;
+  KeepScoresStored(true);
   return false;
 }
 

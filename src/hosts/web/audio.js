@@ -1,13 +1,42 @@
-// The browser's audio output: a ScriptProcessor on the page's main thread pulls the game's own
-// mixer (which pulls the effects and the music stream) straight out of the heap. An AudioWorklet
-// would run on another thread and could not call into the game.
+// The browser's audio output. The game's mixer (which pulls the effects and the music
+// synthesizer) can only run on the page's main thread, beside the frames, and a phone's main
+// thread is often late by more than a buffer. So where the browser has an AudioWorklet (a secure
+// page: https, or localhost), the main thread renders the mix a little ahead, in blocks, after
+// each animation frame's passes (and whenever the worklet asks for more), and hands the blocks
+// over to the worklet, which plays them from a queue on the audio thread and never waits for the
+// main thread. Elsewhere a ScriptProcessor pulls the mixer on the main thread.
+//
+// The lead (how far ahead) starts at 16 ms. The worklet asks for more once half of it is gone,
+// which the main thread answers at once unless it is busy; if the queue falls below the
+// low-water mark (four render quanta, 10.7 ms) before the answer came, the main thread was held
+// up for nearly the whole lead, and the lead grows by a block, up to 100 ms. After 10 s without
+// that it tries a block less, so that a lead grown for a passing stall (the music's files coming
+// in, say) comes back down. Every message costs the main thread a task, so the worklet hands
+// played blocks back eight at a time, and the main thread works out how much is still queued
+// from the worklet's last report and the audio clock since.
 mergeInto(LibraryManager.library, {
   $SkypopAudio: {
     rate: 0,
-    frames: 0,
+    frames: 0,        // the most frames one render may ask of the mixer
     buffer: 0,        // the heap address of the mixer's interleaved stereo output
     context: null,
     node: null,
+    mix: null,        // the heap's view of the mixer's output, kept while the heap stays
+    // The worklet path. Blocks of blockFrames stereo frames go to the worklet and come back
+    // empty, so none is made after the start.
+    blockFrames: 256,                 // 5.3 ms at 48 kHz
+    pool: [],                         // blocks back from the worklet, ready to fill
+    batch: [],                        // the blocks of one hand-over, and their buffers
+    buffers: [],
+    sent: 0,                          // frames handed over so far
+    report: null,                     // the worklet's last word on its queue
+    lead: 3 * 256,                    // how many frames to keep ahead of the audio thread
+    leadSince: 0,                     // when it last changed
+    shrinkAfterMs: 10000,
+    // What the page reports on its sound (the test page and the benchmarks read it): the path
+    // taken, the render quanta the worklet ended in silence, the lead, the main-thread time of
+    // the worklet's renders, and how often the worklet asked for more and was low.
+    stats: {path: 'none', underruns: 0, leadFrames: 0, renderMs: 0, asks: 0, lows: 0},
     // The player's first press of a button or key starts the sound: browsers refuse to make
     // sound before one.
     gestures: ['mousedown', 'pointerdown', 'keydown', 'touchend'],
@@ -38,7 +67,8 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // The context and its graph; false when the browser will not give us one we can use.
+    // The context, and the player node on it once its module is in; false when the browser will
+    // not give us a context we can use.
     build: function() {
       var Context = window.AudioContext || window.webkitAudioContext;
       var context;
@@ -55,17 +85,130 @@ mergeInto(LibraryManager.library, {
         context.close();
         return false;
       }
-      var node = context.createScriptProcessor(SkypopAudio.frames, 0, 2);
-      node.onaudioprocess = SkypopAudio.fill;
-      node.connect(context.destination);
-      // The test build listens here (an analyser beside the speakers); the shipped page does not.
-      if (Module['onSkypopAudioOpened']) Module['onSkypopAudioOpened'](context, node, SkypopAudio.frames);
       context.onstatechange = function() {
         if (context.state === 'running') SkypopAudio.listen(false);
       };
       SkypopAudio.context = context;
-      SkypopAudio.node = node;
+      if (!window.isSecureContext || !context.audioWorklet || !window.Blob || !window.URL) {
+        SkypopAudio.useScriptProcessor();
+        return true;
+      }
+      var source = '(' + SkypopAudio.player.toString() + ')();';
+      var url = URL.createObjectURL(new Blob([source], {type: 'text/javascript'}));
+      context.audioWorklet.addModule(url).then(function() {
+        URL.revokeObjectURL(url);
+        if (SkypopAudio.context === context) SkypopAudio.useWorklet();
+      }).catch(function(error) {
+        console.warn('SKYPOP FRENZY: no audio worklet: ' + error);
+        if (SkypopAudio.context === context) SkypopAudio.useScriptProcessor();
+      });
       return true;
+    },
+
+    connect: function(node, path, frames) {
+      node.connect(SkypopAudio.context.destination);
+      SkypopAudio.node = node;
+      SkypopAudio.stats.path = path;
+      // The test build listens here (an analyser beside the speakers); the shipped page does not.
+      if (Module['onSkypopAudioOpened']) {
+        Module['onSkypopAudioOpened'](SkypopAudio.context, node, frames, SkypopAudio.stats);
+      }
+    },
+
+    useScriptProcessor: function() {
+      var node = SkypopAudio.context.createScriptProcessor(SkypopAudio.frames, 0, 2);
+      node.onaudioprocess = SkypopAudio.fill;
+      SkypopAudio.connect(node, 'script-processor', SkypopAudio.frames);
+    },
+
+    useWorklet: function() {
+      var frames = SkypopAudio.blockFrames;
+      var node = new AudioWorkletNode(SkypopAudio.context, 'skypop-player',
+                                      {numberOfInputs: 0, outputChannelCount: [2]});
+      node.port.onmessage = SkypopAudio.heard;
+      // Enough blocks for the longest lead and the ones on their way back.
+      var most = Math.ceil(SkypopAudio.rate / 10 / frames) + 12;
+      for (var i = 0; i < most; i++) SkypopAudio.pool.push(new Float32Array(2 * frames));
+      SkypopAudio.report = {queued: 0, received: 0, time: 0};
+      SkypopAudio.connect(node, 'worklet', frames);
+      SkypopAudio.setLead(SkypopAudio.lead);
+      SkypopAudio.pump();
+    },
+
+    // A message from the worklet: how its queue stands, the blocks it has played (back to the
+    // pool), and whether it asks for more (below half the lead) or is low (below the low-water
+    // mark).
+    heard: function(event) {
+      var message = event.data;
+      SkypopAudio.stats.underruns = message.underruns;
+      var played = message.played;
+      for (var i = 0; i < played.length; i++) SkypopAudio.pool.push(played[i]);
+      var report = SkypopAudio.report;
+      report.queued = message.queued;
+      report.received = message.received;
+      report.time = message.time;
+      if (!message.ask) return;
+      SkypopAudio.stats.asks++;
+      if (message.low) SkypopAudio.stats.lows++;
+      if (message.low) SkypopAudio.setLead(SkypopAudio.lead + SkypopAudio.blockFrames);
+      SkypopAudio.pump();
+    },
+
+    // The lead, from 16 to 100 ms; the worklet asks for more once half of it is gone.
+    setLead: function(frames) {
+      var lead = Math.max(3 * SkypopAudio.blockFrames, Math.min(SkypopAudio.rate / 10, frames));
+      SkypopAudio.lead = lead;
+      SkypopAudio.leadSince = performance.now();
+      SkypopAudio.stats.leadFrames = lead;
+      SkypopAudio.node.port.postMessage({askBelow: lead >> 1});
+    },
+
+    // The frames handed over and not yet played: those on their way, and what the worklet had
+    // queued at its last report less what the audio clock has played since.
+    ahead: function() {
+      var report = SkypopAudio.report;
+      var since = (SkypopAudio.context.currentTime - report.time) * SkypopAudio.rate;
+      return SkypopAudio.sent - report.received + Math.max(0, report.queued - Math.max(0, since));
+    },
+
+    // Renders blocks of the mix until the lead is kept, and hands them to the worklet at once.
+    pump: function() {
+      var node = SkypopAudio.node;
+      if (!node || !node.port || SkypopAudio.context.state !== 'running') return;
+      // A lead that went a while without the queue running low may have grown for a stall that
+      // is over (the music's files coming in, say): a block less, and it grows again if needed.
+      if (performance.now() - SkypopAudio.leadSince > SkypopAudio.shrinkAfterMs) {
+        SkypopAudio.setLead(SkypopAudio.lead - SkypopAudio.blockFrames);
+      }
+      var frames = SkypopAudio.blockFrames;
+      var batch = SkypopAudio.batch;
+      var buffers = SkypopAudio.buffers;
+      var start = performance.now();
+      var short = SkypopAudio.lead - SkypopAudio.ahead();
+      for (; short > 0 && SkypopAudio.pool.length; short -= frames) {
+        var block = SkypopAudio.pool.pop();
+        _skypop_audio_render(frames);
+        block.set(SkypopAudio.mixed(frames));
+        batch.push(block);
+        buffers.push(block.buffer);
+      }
+      if (!batch.length) return;
+      SkypopAudio.sent += frames * batch.length;
+      SkypopAudio.stats.renderMs += performance.now() - start;
+      node.port.postMessage(batch, buffers);
+      batch.length = 0;
+      buffers.length = 0;
+    },
+
+    // The mixer's last output, read after the render: the heap may have grown (and been
+    // replaced) meanwhile.
+    mixed: function(frames) {
+      var mix = SkypopAudio.mix;
+      if (!mix || mix.buffer !== HEAPF32.buffer || mix.length !== 2 * frames) {
+        mix = SkypopAudio.mix = HEAPF32.subarray(SkypopAudio.buffer >> 2,
+                                                 (SkypopAudio.buffer >> 2) + 2 * frames);
+      }
+      return mix;
     },
 
     fill: function(event) {
@@ -79,13 +222,108 @@ mergeInto(LibraryManager.library, {
         return;
       }
       _skypop_audio_render(frames);
-      // Read after the render: the heap may have grown (and been replaced) meanwhile.
-      var heap = HEAPF32;
-      var at = SkypopAudio.buffer >> 2;
+      var mix = SkypopAudio.mixed(frames);
       for (var i = 0; i < frames; i++) {
-        left[i] = heap[at + 2 * i];
-        right[i] = heap[at + 2 * i + 1];
+        left[i] = mix[2 * i];
+        right[i] = mix[2 * i + 1];
       }
+    },
+
+    // The worklet's module, run on the audio thread from its own text (this function's). It plays
+    // the blocks in the order they came and hands them back once played, eight at a time or with
+    // its next word; a render quantum it must end in silence because none is left is an
+    // underrun, counted once playing has begun. It asks for more once fewer than askBelow frames
+    // are left, and again, marked low, below four quanta; each once until the next blocks come.
+    player: function() {
+      class SkypopPlayer extends AudioWorkletProcessor {
+        constructor() {
+          super();
+          this.blocks = [];
+          this.played = [];
+          this.buffers = [];
+          // The message and its arrays are made once: posting copies them.
+          this.message = {played: this.played, ask: false, low: false, underruns: 0, queued: 0,
+                          received: 0, time: 0};
+          this.at = 0;        // frames of the first block already played
+          this.queued = 0;    // frames not yet played
+          this.received = 0;  // frames handed over so far
+          this.askBelow = 0;
+          this.playing = false;
+          this.asked = false;
+          this.low = false;
+          this.underruns = 0;
+          this.port.onmessage = (event) => {
+            const blocks = event.data;
+            if (!Array.isArray(blocks)) {
+              this.askBelow = blocks.askBelow;
+              return;
+            }
+            for (const block of blocks) {
+              this.blocks.push(block);
+              this.queued += block.length >> 1;
+              this.received += block.length >> 1;
+            }
+            this.playing = true;
+            this.asked = false;
+            this.low = false;
+          };
+        }
+
+        send(ask, low, time) {
+          const message = this.message;
+          message.ask = ask;
+          message.low = low;
+          message.underruns = this.underruns;
+          message.queued = this.queued;
+          message.received = this.received;
+          message.time = time;
+          for (const block of this.played) this.buffers.push(block.buffer);
+          this.port.postMessage(message, this.buffers);
+          this.played.length = 0;
+          this.buffers.length = 0;
+        }
+
+        process(inputs, outputs) {
+          const left = outputs[0][0];
+          const right = outputs[0][1] || left;
+          const frames = left.length;
+          let i = 0;
+          while (i < frames && this.blocks.length) {
+            const block = this.blocks[0];
+            const n = Math.min(frames - i, (block.length >> 1) - this.at);
+            for (let k = 0; k < n; k++) {
+              left[i + k] = block[2 * (this.at + k)];
+              right[i + k] = block[2 * (this.at + k) + 1];
+            }
+            i += n;
+            this.at += n;
+            this.queued -= n;
+            if (2 * this.at === block.length) {
+              this.played.push(this.blocks.shift());
+              this.at = 0;
+            }
+          }
+          if (i < frames) {
+            left.fill(0, i);
+            right.fill(0, i);
+            if (this.playing) this.underruns++;
+          }
+          if (!this.playing) return true;
+          const end = currentTime + frames / sampleRate;  // the audio clock after this quantum
+          if (this.queued < 4 * frames && !this.low) {
+            this.low = true;
+            this.asked = true;
+            this.send(true, true, end);
+          } else if (this.queued < this.askBelow && !this.asked) {
+            this.asked = true;
+            this.send(true, false, end);
+          } else if (this.played.length >= 8) {
+            this.send(false, false, end);
+          }
+          return true;
+        }
+      }
+      registerProcessor('skypop-player', SkypopPlayer);
     },
   },
 
@@ -101,16 +339,25 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  // After each animation frame's passes: keeps the worklet's lead (nothing on the other path).
+  skypop_audio_pump__deps: ['$SkypopAudio'],
+  skypop_audio_pump: function() {
+    if (SkypopAudio.pool.length) SkypopAudio.pump();
+  },
+
   skypop_audio_close__deps: ['$SkypopAudio'],
   skypop_audio_close: function() {
     SkypopAudio.listen(false);
     if (SkypopAudio.node) {
       SkypopAudio.node.onaudioprocess = null;
+      if (SkypopAudio.node.port) SkypopAudio.node.port.onmessage = null;
       SkypopAudio.node.disconnect();
     }
     if (SkypopAudio.context) SkypopAudio.context.close();
     SkypopAudio.node = null;
     SkypopAudio.context = null;
     SkypopAudio.frames = 0;
+    SkypopAudio.pool = [];
+    SkypopAudio.sent = 0;
   },
 });

@@ -23,13 +23,15 @@ namespace {
 // converted and the synthesizer built before the first click creates it; 48 kHz is what most
 // hardware runs at, so the browser seldom has to resample.
 constexpr int kRate = 48000;
-// The callback runs on the page's main thread beside the frame loop, and the browser keeps a
-// second buffer in flight: 512 frames (10.7 ms) twice over keeps a pop within ~22 ms of its tick
-// and still leaves the main thread room for a frame between two callbacks.
+// The most one render asks of the mixer. The audio worklet is handed blocks of 256 frames
+// (audio.js); the ScriptProcessor, where there is no worklet, runs on the page's main thread
+// beside the frame loop with a second buffer in flight: 512 frames (10.7 ms) twice over keeps a
+// pop within ~22 ms of its tick and still leaves the main thread room for a frame between two
+// callbacks.
 constexpr int kBufferFrames = 512;
 
-// Where the mixer writes each buffer: the heap, read directly by the audio callback, and never
-// reallocated while the device is open.
+// Where the mixer writes each render: the heap, read directly by audio.js, and never reallocated
+// while the device is open.
 std::array<float, 2 * kBufferFrames> output{};
 bool prepared = false;  // audio.js holds the buffer and waits for the first click
 
@@ -46,7 +48,7 @@ bool OpenAudioDevice() {
 
 void CloseAudioDevice() {
   if (prepared) {
-    skypop_audio_close();  // the callback runs on this thread, so none is in progress
+    skypop_audio_close();  // every render runs on this thread, so none is in progress
     prepared = false;
   }
   StopMixer();
@@ -54,7 +56,7 @@ void CloseAudioDevice() {
 
 }  // namespace platform
 
-// The audio callback: fills the buffer handed over at open with the next `frames` frames.
+// audio.js's render: fills the buffer handed over at open with the next `frames` frames.
 extern "C" EMSCRIPTEN_KEEPALIVE void skypop_audio_render(int frames) {
   if (frames > 0 && frames <= platform::kBufferFrames) {
     platform::RenderAudio(platform::output.data(), frames);

@@ -14,6 +14,13 @@ constexpr int kMaxPassesPerFrame = 1024;
 
 PageFrame pageFrame = nullptr;
 bool loopWaited = false;
+// The storage step under way, called back through skypop_page_storage_done.
+StorageStepDone storageStep = nullptr;
+
+void StartStorageStep(StorageStepDone done, void (*start)()) {
+  storageStep = done;
+  start();
+}
 
 }  // namespace
 
@@ -36,6 +43,26 @@ void ShowResume(bool shown) {
   skypop_show_resume(shown ? 1 : 0);
 }
 
+bool PersistentFolderLasts() {
+  return skypop_folder_lasts() != 0;
+}
+
+void LockPersistentFolder(StorageStepDone done) {
+  StartStorageStep(done, skypop_folder_lock);
+}
+
+void ReadPersistentFolder(StorageStepDone done) {
+  StartStorageStep(done, skypop_folder_read);
+}
+
+void WritePersistentFolder(StorageStepDone done) {
+  StartStorageStep(done, skypop_folder_write);
+}
+
+void UnlockPersistentFolder() {
+  skypop_folder_unlock();
+}
+
 }  // namespace platform
 
 // The page's frame driver (and the test page) calls this on every animation frame. It runs passes
@@ -52,5 +79,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE int skypop_page_frame() {
     }
     if (platform::loopWaited) break;
   }
+  skypop_audio_pump();  // the sound the passes just started, mixed ahead for the audio thread
   return pageFrame != nullptr ? 1 : 0;
+}
+
+// page_glue.js calls this once the storage step under way has succeeded (1) or failed (0).
+extern "C" EMSCRIPTEN_KEEPALIVE void skypop_page_storage_done(int ok) {
+  const platform::StorageStepDone done = platform::storageStep;
+  platform::storageStep = nullptr;
+  if (done != nullptr) done(ok != 0);
 }

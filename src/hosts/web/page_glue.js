@@ -2,15 +2,21 @@
 // frame driver, the clock and the persistent folder. The C++ in this folder is the only caller.
 mergeInto(LibraryManager.library, {
   $SkypopPage: {
-    picture: null,      // the ImageData the frames are copied into, made once
+    picture: null,      // the ImageData the frames are copied into, made once (2D canvas)
     context: null,      // the canvas's 2D context
-    pixels: null,       // the heap's view of the frame's RGBA, kept while the heap stays
+    pixels: null,       // the heap's view of the frame's RGBA or indices, kept while the heap stays
+    colours: null,      // the heap's view of the palette (WebGL)
+    gl: null,           // the canvas's WebGL context, and what it draws with
+    drawing: null,
+    shown: false,       // the first frame is on the canvas
     running: false,     // the frame driver is calling the game
-    syncing: false,     // a write to IndexedDB is under way
-    syncAgain: false,   // another file was written while it was
-    persistDue: false,  // a sync is scheduled for when the current call into the game returns
     // The folder whose files are kept in IndexedDB between visits (PersistentFolder in page.cpp).
     folder: '/skypop',
+    lasting: false,     // the folder is kept in IndexedDB (false: in memory, for this visit only)
+    syncs: null,        // the last FS.syncfs asked for: each waits for the one before it
+    release: null,      // lets the site-wide lock on the folder go
+    lockName: 'skypop-scores',
+    lockWaitMs: 3000,   // another page holds the lock only while it stores, which takes moments
     touchId: null,      // the one touch (or pen) that steers the cross-hair; other fingers are ignored
     lastPointer: '',    // the pointerType of the latest pointer event of any kind
 
@@ -23,75 +29,62 @@ mergeInto(LibraryManager.library, {
       return typeof Module['skypopManualClock'] === 'number';
     },
 
-    // Writes the persistent folder out to IndexedDB; writes arriving meanwhile are folded into
-    // one more sync once this one is done, so none is lost and none overlaps.
-    persist: function() {
-      if (SkypopPage.syncing) {
-        SkypopPage.syncAgain = true;
-        return;
-      }
-      SkypopPage.syncing = true;
-      FS.syncfs(false, function(error) {
-        SkypopPage.syncing = false;
-        if (error) {
-          console.error('SKYPOP FRENZY: the scores could not be stored: ' + error);
-        } else if (Module['onSkypopStored']) {
-          Module['onSkypopStored']();
-        }
-        if (SkypopPage.syncAgain) {
-          SkypopPage.syncAgain = false;
-          SkypopPage.persist();
-        }
-      });
+    // Runs FS.syncfs (populate: read IndexedDB into the folder; else write the folder out) once
+    // every sync asked for before it has ended: two at once would work on each other's half-done
+    // folder. Resolves with the error, or null.
+    sync: function(populate) {
+      var run = function() {
+        return new Promise(function(resolve) {
+          FS.syncfs(populate, function(error) { resolve(error || null); });
+        });
+      };
+      SkypopPage.syncs = SkypopPage.syncs ? SkypopPage.syncs.then(run) : run();
+      return SkypopPage.syncs;
     },
 
-    // A file in the folder changed. A save writes a new file and renames it over the old one
-    // within one call into the game, so the sync waits for that call to return: the folder is
-    // then whole, and the sync never looks for a file that was renamed away meanwhile.
-    changed: function() {
-      if (SkypopPage.persistDue) return;
-      SkypopPage.persistDue = true;
-      setTimeout(function() {
-        SkypopPage.persistDue = false;
-        SkypopPage.persist();
-      }, 0);
+    firstFrame: function() {
+      if (SkypopPage.shown) return;
+      SkypopPage.shown = true;
+      // The benchmark measures the page load up to here; the offline copy waits for it.
+      if (performance.mark) performance.mark('skypop-first-frame');
+    },
+
+    // Tells the player, once, in the page's small note (the console says why).
+    note: function(text) {
+      if (Module['showNote']) Module['showNote'](text);
+    },
+
+    storageFailed: function(what, error) {
+      console.error('SKYPOP FRENZY: ' + what + ': ' + error);
+      SkypopPage.note('The high scores are kept only until this page is closed.');
+    },
+
+    // Whether the page may use IndexedDB: some private modes and embedded views have none, and
+    // where site data is blocked even asking for it throws.
+    hasIndexedDB: function() {
+      try {
+        return !!window.indexedDB;
+      } catch (e) {
+        return false;
+      }
     },
 
     // Before main: mounts the persistent folder and reads it back from IndexedDB, so the score
-    // table the game loads is the one the last visit saved. Every file written, renamed or
-    // deleted under it schedules a sync, which is how a saved table survives a reload or a
-    // closed tab.
+    // table the game loads is the one the last visit stored. Without IndexedDB the folder is a
+    // plain one in memory, and the page says the scores last only until it is closed.
     mountStorage: function() {
       var folder = SkypopPage.folder;
       FS.mkdir(folder);
-      try {
-        FS.mount(IDBFS, {}, folder);
-      } catch (e) {
-        return;  // no IndexedDB (a private window, say): the files live for this visit only
+      if (!SkypopPage.hasIndexedDB()) {
+        console.warn('SKYPOP FRENZY: this browser keeps no site data here');
+        SkypopPage.note('The high scores are kept only until this page is closed.');
+        return;
       }
-      var inFolder = function(path) {
-        return typeof path === 'string' && path.indexOf(folder + '/') === 0;
-      };
-      var close = FS.close;
-      FS.close = function(stream) {
-        // Opened for writing (O_WRONLY or O_RDWR).
-        var written = inFolder(stream.path) && (stream.flags & 3) !== 0;
-        close(stream);
-        if (written) SkypopPage.changed();
-      };
-      var rename = FS.rename;
-      FS.rename = function(from, to) {
-        rename(from, to);
-        if (inFolder(to)) SkypopPage.changed();
-      };
-      var unlink = FS.unlink;
-      FS.unlink = function(path) {
-        unlink(path);
-        if (inFolder(path)) SkypopPage.changed();
-      };
+      FS.mount(IDBFS, {}, folder);
+      SkypopPage.lasting = true;
       addRunDependency('skypop-storage');
-      FS.syncfs(true, function(error) {
-        if (error) console.error('SKYPOP FRENZY: the stored scores could not be read: ' + error);
+      SkypopPage.sync(true).then(function(error) {
+        if (error) SkypopPage.storageFailed('the stored scores could not be read', error);
         removeRunDependency('skypop-storage');
       });
     },
@@ -158,18 +151,26 @@ mergeInto(LibraryManager.library, {
     if (canvas) canvas.style.cursor = visible ? 'auto' : 'none';
   },
 
-  // Copies width x height RGBA pixels from the heap onto the canvas.
+  // Sizes the canvas to the picture and chooses how to draw on it: WebGL (1) where the browser
+  // has it, a 2D canvas (0) where it has not.
+  skypop_picture_open__deps: ['$SkypopPage', '$SkypopPicture'],
+  skypop_picture_open: function(width, height) {
+    var canvas = SkypopPage.canvas();
+    if (!canvas) return 0;
+    canvas.width = width;
+    canvas.height = height;
+    return SkypopPicture.open(canvas, width, height) ? 1 : 0;
+  },
+
+  // Copies width x height RGBA pixels from the heap onto the 2D canvas.
   skypop_show_picture__deps: ['$SkypopPage'],
   skypop_show_picture: function(rgba, width, height) {
     var page = SkypopPage;
     if (!page.picture) {
       var canvas = page.canvas();
       if (!canvas) return;
-      // The benchmark measures the page load up to here.
-      if (performance.mark) performance.mark('skypop-first-frame');
-      canvas.width = width;
-      canvas.height = height;
       page.context = canvas.getContext('2d', {alpha: false});
+      if (!page.context) return;
       page.picture = page.context.createImageData(width, height);
     }
     if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== rgba) {
@@ -177,6 +178,23 @@ mergeInto(LibraryManager.library, {
     }
     page.picture.data.set(page.pixels);
     page.context.putImageData(page.picture, 0, 0);
+    page.firstFrame();
+  },
+
+  // Uploads the 8-bit picture (and the palette, when it changed) and draws it through WebGL.
+  skypop_show_indexed__deps: ['$SkypopPage', '$SkypopPicture'],
+  skypop_show_indexed: function(indices, width, height, palette) {
+    var page = SkypopPage;
+    var size = width * height;
+    if (!page.pixels || page.pixels.buffer !== HEAPU8.buffer || page.pixels.byteOffset !== indices) {
+      page.pixels = HEAPU8.subarray(indices, indices + size);
+    }
+    if (palette && (!page.colours || page.colours.buffer !== HEAPU8.buffer ||
+                    page.colours.byteOffset !== palette)) {
+      page.colours = HEAPU8.subarray(palette, palette + 4 * 256);
+    }
+    SkypopPicture.draw(page.pixels, palette ? page.colours : null);
+    page.firstFrame();
   },
 
   // A pointer position in the page's client pixels as a picture position, packed as a mouse-move
@@ -238,6 +256,66 @@ mergeInto(LibraryManager.library, {
       if (page.running) schedule();
     });
     schedule();
+  },
+
+  skypop_folder_lasts__deps: ['$SkypopPage'],
+  skypop_folder_lasts: function() {
+    return SkypopPage.lasting ? 1 : 0;
+  },
+
+  // The site-wide lock on the folder (the Web Locks API, shared by every page of the site), given
+  // up after lockWaitMs. Where the browser has no such lock (plain http, an older browser) the
+  // store goes on unlocked: each write is still whole, though two pages storing at the same
+  // moment may then miss each other's row.
+  skypop_folder_lock__deps: ['$SkypopPage'],
+  skypop_folder_lock: function() {
+    var done = function(ok) {
+      setTimeout(function() { Module['_skypop_page_storage_done'](ok); }, 0);
+    };
+    var locks = navigator.locks;
+    if (!locks || !window.AbortController) return done(1);
+    var stop = new AbortController();
+    var timer = setTimeout(function() { stop.abort(); }, SkypopPage.lockWaitMs);
+    locks.request(SkypopPage.lockName, {signal: stop.signal}, function() {
+      clearTimeout(timer);
+      done(1);
+      return new Promise(function(resolve) { SkypopPage.release = resolve; });
+    }).catch(function(error) {
+      if (error && error.name === 'AbortError') {
+        done(0);
+      } else {
+        clearTimeout(timer);
+        console.warn('SKYPOP FRENZY: storing without the lock: ' + error);
+        done(1);
+      }
+    });
+  },
+
+  skypop_folder_unlock__deps: ['$SkypopPage'],
+  skypop_folder_unlock: function() {
+    var release = SkypopPage.release;
+    SkypopPage.release = null;
+    if (release) release();
+  },
+
+  skypop_folder_read__deps: ['$SkypopPage'],
+  skypop_folder_read: function() {
+    SkypopPage.sync(true).then(function(error) {
+      if (error) SkypopPage.storageFailed('the stored scores could not be read', error);
+      Module['_skypop_page_storage_done'](error ? 0 : 1);
+    });
+  },
+
+  skypop_folder_write__deps: ['$SkypopPage'],
+  skypop_folder_write: function() {
+    SkypopPage.sync(false).then(function(error) {
+      if (error) {
+        SkypopPage.storageFailed('the scores could not be stored', error);
+      } else if (Module['onSkypopStored']) {
+        Module['onSkypopStored']();
+      }
+      Module['_skypop_page_storage_done'](error ? 0 : 1);
+    });
   },
 
   skypop_game_ended__deps: ['$SkypopPage'],

@@ -118,6 +118,7 @@ mergeInto(LibraryManager.library, {
       }).catch(function(error) {
         // The game plays on without music, as it does on a desktop without a soundfont.
         console.warn('SKYPOP FRENZY: no music: ' + error);
+        if (Module['showNote']) Module['showNote']('Music unavailable.');
       });
     },
   },

@@ -13,6 +13,12 @@ const root = path.resolve(__dirname, '../../..');
 const site = process.env.SKYPOP_SITE || path.join(root, 'build-web/site-test');
 const shippedSite = process.env.SKYPOP_SHIPPED_SITE || path.join(root, 'build-web/site');
 const chromium = process.env.SKYPOP_CHROMIUM || '/usr/bin/chromium';
+// SKYPOP_CHROMIUM_GPU=1 stands in for a device with a graphics chip (a phone): SwiftShader serves
+// as one, so the page is composited as on a GPU and WebGL is not read back on the main thread, as
+// it is with no GPU at all (the default here).
+const graphics = process.env.SKYPOP_CHROMIUM_GPU === '1'
+  ? ['--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist']
+  : ['--disable-gpu'];
 
 // Starts the server on folder (the test site unless told) and the browser; returns {url,
 // server, browser, close}.
@@ -27,7 +33,7 @@ async function launch(folder = site) {
     headless: true,
     userDataDir: profile,
     args: [
-      '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--headless=new', '--no-sandbox', ...graphics, '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
       '--autoplay-policy=no-user-gesture-required',
     ],
@@ -45,12 +51,16 @@ async function launch(folder = site) {
 }
 
 // Opens the game page (query appended to the address) at a 1:1 picture and waits until main has
-// run. The returned page collects console errors and page errors in page.errors.
+// run. The returned page collects console errors and page errors in page.errors, and the warning
+// of two syncs of the persistent folder overlapping (they would work on each other's half-done
+// folder).
 async function openGame(env, query = '?test') {
   const page = await env.browser.newPage();
   page.errors = [];
   page.on('console', (m) => {
-    if (m.type() === 'error') page.errors.push(m.text());
+    if (m.type() === 'error' || /FS\.syncfs operations in flight/.test(m.text())) {
+      page.errors.push(m.text());
+    }
   });
   page.on('pageerror', (e) => page.errors.push(String(e)));
   // 640 x 480 for the canvas and 2em for the help line: the picture is drawn at scale 1.

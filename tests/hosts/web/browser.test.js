@@ -45,7 +45,7 @@ function reference(dir) {
   const script = path.join(dir, 'web.script');
   fs.writeFileSync(script, steps.map((s) => `${s.tick} ${s.op} ${s.a} ${s.b}`).join('\n'));
   const tool = process.env.SKYPOP_REFERENCE_TOOL ||
-               path.join(root, 'build/tests/web/web_reference_frames');
+               path.join(root, 'build/tests/hosts/web/web_reference_frames');
   execFileSync(tool, [script, dir, String(lastTick + 1), ...Object.keys(checks)]);
   const aims = new Map(fs.readFileSync(path.join(dir, 'aims.txt'), 'utf8').trim().split('\n')
                            .map((line) => line.split(' ').map(Number))
@@ -104,35 +104,45 @@ async function compareFrame(page, file) {
   return {count, first};
 }
 
+// Plays the whole script on the page, comparing its state and canvas at every checked tick with
+// the desktop's, and checks the picture was drawn the way asked for ('webgl2' or '2d').
+async function playAgainstDesktop(page, dir, steps, pictureKind) {
+  let tick = 0;
+  for (const due of [...steps.map((s) => s.tick), ...Object.keys(checks).map(Number)]
+                        .filter((t, i, all) => all.indexOf(t) === i).sort((a, b) => a - b)) {
+    // Run the ticks before this one untouched, then its input, then the tick itself.
+    if (due > tick) await page.evaluate((n) => window.skypop.step(n), due - tick);
+    for (const step of steps.filter((s) => s.tick === due)) await apply(page, step);
+    await page.evaluate(() => window.skypop.step(1));
+    tick = due + 1;
+    if (!(due in checks)) continue;
+    const want = parseState(fs.readFileSync(path.join(dir, `tick_${due}.txt`), 'utf8'));
+    const got = await page.evaluate(() => window.skypop.state());
+    assert.deepStrictEqual({mode: got.mode, phase: got.phase, score: got.score,
+                            paused: got.paused}, want, `state at tick ${due}: ${checks[due]}`);
+    const diff = await compareFrame(page, path.join(dir, `tick_${due}.rgba`));
+    assert.strictEqual(diff.count, 0, `tick ${due} (${checks[due]}): ${diff.first}`);
+  }
+  assert.strictEqual(await page.evaluate(() => window.skypop.pictureKind()), pictureKind);
+  // What the run must have shown, said outright (the desktop agreeing is checked above).
+  const at = (t) => parseState(fs.readFileSync(path.join(dir, `tick_${t}.txt`), 'utf8'));
+  assert.deepStrictEqual([at(100).mode, at(100).phase], [kModePlaying, kPhaseStart]);
+  assert.ok([100, 90, 80].includes(at(243).score), `first pop scored ${at(243).score}`);
+  assert.deepStrictEqual([at(820).paused, at(860).paused], [1, 0]);
+  assert.strictEqual(at(3599).mode, kModeTitle);
+  assert.deepStrictEqual(page.errors, [], 'console errors');
+}
+
 test('the browser plays the desktop game pixel for pixel and keeps its table', async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-'));
   const env = await launch();
   try {
     const steps = reference(dir);
-    const page = await openGame(env);
-    let tick = 0;
-    for (const due of [...steps.map((s) => s.tick), ...Object.keys(checks).map(Number)]
-                          .filter((t, i, all) => all.indexOf(t) === i).sort((a, b) => a - b)) {
-      // Run the ticks before this one untouched, then its input, then the tick itself.
-      if (due > tick) await page.evaluate((n) => window.skypop.step(n), due - tick);
-      for (const step of steps.filter((s) => s.tick === due)) await apply(page, step);
-      await page.evaluate(() => window.skypop.step(1));
-      tick = due + 1;
-      if (!(due in checks)) continue;
-      const want = parseState(fs.readFileSync(path.join(dir, `tick_${due}.txt`), 'utf8'));
-      const got = await page.evaluate(() => window.skypop.state());
-      assert.deepStrictEqual({mode: got.mode, phase: got.phase, score: got.score,
-                              paused: got.paused}, want, `state at tick ${due}: ${checks[due]}`);
-      const diff = await compareFrame(page, path.join(dir, `tick_${due}.rgba`));
-      assert.strictEqual(diff.count, 0, `tick ${due} (${checks[due]}): ${diff.first}`);
-    }
-    // What the run must have shown, said outright (the desktop agreeing is checked above).
-    const at = (t) => parseState(fs.readFileSync(path.join(dir, `tick_${t}.txt`), 'utf8'));
-    assert.deepStrictEqual([at(100).mode, at(100).phase], [kModePlaying, kPhaseStart]);
-    assert.ok([100, 90, 80].includes(at(243).score), `first pop scored ${at(243).score}`);
-    assert.deepStrictEqual([at(820).paused, at(860).paused], [1, 0]);
-    assert.strictEqual(at(3599).mode, kModeTitle);
-    assert.deepStrictEqual(page.errors, [], 'console errors');
+    const page = await openGame(env, '?test&webgl');
+    // A second tab, open since before this game saved: its copy of the storage is out of date.
+    const other = await openGame(env);
+    await page.bringToFront();
+    await playAgainstDesktop(page, dir, steps, 'webgl2');
 
     // The name entry saved the table; once it is in the browser's storage, a reload reads it.
     await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
@@ -143,6 +153,11 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     assert.strictEqual(await page.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
                        table, 'the table after a reload');
 
+    // The other tab ranks too; its row joins the stored table instead of replacing it.
+    assert.strictEqual(await other.evaluate(() => Module._SkypopRankScore(9000, 66)), 1);
+    await other.evaluate(() => window.skypop.step(1));  // its next pass stores it
+    await other.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000, polling: 100});
+
     // Escape ends the game, saving the table again, and the page offers a new game.
     await page.evaluate(() => window.skypop.step(60));
     await page.keyboard.down('Escape');
@@ -151,6 +166,21 @@ test('the browser plays the desktop game pixel for pixel and keeps its table', a
     await page.waitForFunction(() => window.skypop.stored > 0, {timeout: 5000});
     assert.strictEqual(await page.$eval('#ended', (e) => e.hidden), false, 'play-again offer');
     assert.deepStrictEqual(page.errors, [], 'console errors after the reload');
+    const third = await openGame(env);
+    assert.strictEqual(await third.evaluate(() => window.skypop.readFile('/skypop/KIPO.INI')),
+                       `9000 BBBBBBBBBB\n${table.split('\n').slice(0, 4).join('\n')}\n`,
+                       'both tabs\' rows in a third');
+  } finally {
+    await env.close();
+    fs.rmSync(dir, {recursive: true, force: true});
+  }
+});
+
+test('a browser without WebGL draws the same game on a 2D canvas', async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-2d-'));
+  const env = await launch();
+  try {
+    await playAgainstDesktop(await openGame(env, '?test&canvas2d'), dir, reference(dir), '2d');
   } finally {
     await env.close();
     fs.rmSync(dir, {recursive: true, force: true});
@@ -163,14 +193,23 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
        try {
          const page = await env.browser.newPage();
          page.errors = [];
-         page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
+         page.on('console', (m) => m.type() === 'error' && !/Failed to load resource/.test(
+             m.text()) && page.errors.push(m.text()));
          page.on('pageerror', (e) => page.errors.push(String(e)));
          await page.setViewport({width: 1000, height: 600});
+         // A browser that keeps no site data and a site whose soundfont is missing: the game
+         // plays, and the page says what it cannot do.
+         await page.evaluateOnNewDocument(() => delete window.indexedDB);
+         await page.setRequestInterception(true);
+         page.on('request', (r) => (/\.sf[23]$/.test(r.url()) ? r.respond({status: 404})
+                                                            : r.continue()));
          await page.goto(env.url);
          await page.waitForFunction(
              () => performance.getEntriesByName('skypop-first-frame').length > 0, {timeout: 10000});
          // The animation frames keep ticking the game: the title comes up from the boot screen.
          await page.waitForFunction(() => Module._SkypopGameMode() === 1, {timeout: 10000});
+         // WebGL drawn in software (as here) would cost more than the 2D canvas.
+         assert.ok(await page.evaluate(() => canvas.getContext('2d') !== null), '2D canvas');
          const look = await page.$eval('#canvas', (c) => {
            const r = c.getBoundingClientRect();
            const style = getComputedStyle(c);
@@ -228,6 +267,9 @@ test('the page as a player gets it: drawn on its own clock, crisp 4:3, no pointe
          });
          await page.waitForFunction(() => Module._SkypopGamePaused() === 0, {timeout: 5000});
          assert.deepStrictEqual(page.errors, []);
+         assert.deepStrictEqual(await page.$eval('#notes', (e) => [e.hidden, e.textContent]),
+                                [false, 'The high scores are kept only until this page is ' +
+                                        'closed. \u00b7 Music unavailable.']);
        } finally {
          await env.close();
        }

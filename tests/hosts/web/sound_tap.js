@@ -17,7 +17,7 @@ function openingSteps(dir, lastTick) {
   const script = path.join(dir, 'opening.script');
   fs.writeFileSync(script, steps.map((s) => `${s.tick} ${s.op} ${s.a} ${s.b}`).join('\n'));
   const tool = process.env.SKYPOP_REFERENCE_TOOL ||
-               path.join(root, 'build/tests/web/web_reference_frames');
+               path.join(root, 'build/tests/hosts/web/web_reference_frames');
   execFileSync(tool, [script, dir, String(lastTick + 1)]);
   const aims = new Map(fs.readFileSync(path.join(dir, 'aims.txt'), 'utf8').trim().split('\n')
                            .map((line) => line.split(' ').map(Number))
@@ -41,6 +41,8 @@ async function play(page, steps, from, to) {
 // The loudest sample the tap has passed since the last call, watched every 20 ms (the tap's
 // window is 2,048 frames, about 43 ms, so nothing slips between two looks).
 async function peakSince(page, waitMs) {
+  // The audio worklet's module loads after the first click: its tap comes a moment later.
+  await page.waitForFunction(() => window.skypop.audio, {polling: 50, timeout: 10000});
   return page.evaluate((ms) => new Promise((resolve) => {
     const audio = window.skypop.audio;
     if (!audio.watch) {

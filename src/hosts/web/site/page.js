@@ -1,5 +1,6 @@
 // The page around the game: the module's settings, the full-screen button, the message box, the
-// offer to play again, the buttons a phone needs (Resume, End) and the offline copy of the site.
+// offer to play again, the buttons a phone needs (Resume, End), the small notes on what this
+// browser cannot do (keep the scores, play the music) and the offline copy of the site.
 'use strict';
 (function() {
   var canvas = document.getElementById('canvas');
@@ -7,6 +8,7 @@
   var byId = function(id) { return document.getElementById(id); };
   var kSpace = 0x20;
   var kEscape = 0x1B;
+  var notes = [];
 
   var Module = window.Module = {
     canvas: canvas,
@@ -17,6 +19,13 @@
       byId('message-text').textContent = text;
       byId('message').hidden = false;
       byId('message-ok').focus();
+    },
+    // What the game cannot do here, each said once on the help line; the game plays on.
+    showNote: function(text) {
+      if (notes.indexOf(text) >= 0) return;
+      notes.push(text);
+      byId('notes').textContent = notes.join(' \u00b7 ');
+      byId('notes').hidden = false;
     },
     // The game tells the page when a wave waits for Start.
     showResume: function(shown) {
