@@ -34,9 +34,11 @@ mergeInto(LibraryManager.library, {
     leadSince: 0,                     // when it last changed
     shrinkAfterMs: 10000,
     // What the page reports on its sound (the test page and the benchmarks read it): the path
-    // taken, the render quanta the worklet ended in silence, the lead, the main-thread time of
-    // the worklet's renders, and how often the worklet asked for more and was low.
-    stats: {path: 'none', underruns: 0, leadFrames: 0, renderMs: 0, asks: 0, lows: 0},
+    // taken, the render quanta the worklet ended in silence and the audio clock's time at the
+    // latest of them, the lead, the main-thread time of the worklet's renders, and how often the
+    // worklet asked for more and was low.
+    stats: {path: 'none', underruns: 0, underrunAt: 0, leadFrames: 0, renderMs: 0, asks: 0,
+            lows: 0},
     // The player's first press of a button or key starts the sound: browsers refuse to make
     // sound before one.
     gestures: ['mousedown', 'pointerdown', 'keydown', 'touchend'],
@@ -141,6 +143,7 @@ mergeInto(LibraryManager.library, {
     heard: function(event) {
       var message = event.data;
       SkypopAudio.stats.underruns = message.underruns;
+      SkypopAudio.stats.underrunAt = message.underrunAt;
       var played = message.played;
       for (var i = 0; i < played.length; i++) SkypopAudio.pool.push(played[i]);
       var report = SkypopAudio.report;
@@ -242,8 +245,8 @@ mergeInto(LibraryManager.library, {
           this.played = [];
           this.buffers = [];
           // The message and its arrays are made once: posting copies them.
-          this.message = {played: this.played, ask: false, low: false, underruns: 0, queued: 0,
-                          received: 0, time: 0};
+          this.message = {played: this.played, ask: false, low: false, underruns: 0,
+                          underrunAt: 0, queued: 0, received: 0, time: 0};
           this.at = 0;        // frames of the first block already played
           this.queued = 0;    // frames not yet played
           this.received = 0;  // frames handed over so far
@@ -252,6 +255,7 @@ mergeInto(LibraryManager.library, {
           this.asked = false;
           this.low = false;
           this.underruns = 0;
+          this.underrunAt = 0;
           this.port.onmessage = (event) => {
             const blocks = event.data;
             if (!Array.isArray(blocks)) {
@@ -274,6 +278,7 @@ mergeInto(LibraryManager.library, {
           message.ask = ask;
           message.low = low;
           message.underruns = this.underruns;
+          message.underrunAt = this.underrunAt;
           message.queued = this.queued;
           message.received = this.received;
           message.time = time;
@@ -306,7 +311,10 @@ mergeInto(LibraryManager.library, {
           if (i < frames) {
             left.fill(0, i);
             right.fill(0, i);
-            if (this.playing) this.underruns++;
+            if (this.playing) {
+              this.underruns++;
+              this.underrunAt = currentTime;
+            }
           }
           if (!this.playing) return true;
           const end = currentTime + frames / sampleRate;  // the audio clock after this quantum
