@@ -16,7 +16,8 @@
 //   node bench/web/profile_bench.js [SECONDS] [THROTTLE...]     (defaults: 20 s; 4)
 // SKYPOP_BENCH_PAGE and SKYPOP_CHROMIUM_GPU choose the page as for busy_bench.js. The sampling
 // profiler itself slows the page down a great deal on a small machine: SKYPOP_BENCH_SAMPLES=0 leaves
-// it (and the JavaScript split) out, for underruns seen under a lighter trace.
+// it (and the JavaScript split) out, for underruns seen under a lighter trace. SKYPOP_BENCH_TRACE=FILE
+// keeps the (last) trace, for Perfetto or the DevTools.
 'use strict';
 const os = require('os');
 const {openWave, wander} = require('./balloons.js');
@@ -194,7 +195,9 @@ async function run(env, throttle) {
             rate: audio.context.sampleRate,
             lead: 1000 * audio.stats.leadFrames / audio.context.sampleRate};
   }, start);
-  const events = JSON.parse(Buffer.from(await page.tracing.stop()).toString('utf8')).traceEvents;
+  const trace = Buffer.from(await page.tracing.stop());
+  if (process.env.SKYPOP_BENCH_TRACE) require('fs').writeFileSync(process.env.SKYPOP_BENCH_TRACE, trace);
+  const events = JSON.parse(trace.toString('utf8')).traceEvents;
   await page.close();
   // The window in trace time, from the page's mark.
   const mark = events.find((e) => e.name === 'skypop-bench-start');
