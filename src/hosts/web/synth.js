@@ -183,8 +183,9 @@ mergeInto(LibraryManager.library, {
     },
 
     // FluidSynth in the audio worklet: the two scripts become one more module of the worklet,
-    // then the compiled code and the soundfont follow through the node's port. Taking them up holds
-    // the audio thread for tens of milliseconds, so the queue is filled to the longest lead first.
+    // then the compiled code and the soundfont follow through the node's port. Evaluating the
+    // scripts and taking the soundfont up each hold the audio thread for tens of milliseconds, so
+    // the queue is filled to the longest lead first.
     // The pieces stay here until the worklet answers (heard): a worklet that cannot run them (no
     // WebAssembly on the audio thread, say) leaves the music to the page, as without a worklet.
     loadThere: function(pieces) {
@@ -195,9 +196,9 @@ mergeInto(LibraryManager.library, {
       var url = URL.createObjectURL(new Blob([text], {type: 'text/javascript'}));
       var node = SkypopSynth.node;
       SkypopSynth.pieces = pieces;
+      SkypopAudio.holdLead(true);
       return node.context.audioWorklet.addModule(url).then(function() {
         URL.revokeObjectURL(url);
-        SkypopAudio.holdLead(true);
         node.port.postMessage({music: {code: pieces.code, soundfont: pieces.soundfont,
                                        rate: SkypopSynth.rate, settings: SkypopSynth.settings}});
       }).catch(function(error) {
