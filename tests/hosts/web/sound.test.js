@@ -27,6 +27,8 @@ async function musicAndPop(env, dir, query, path, music = 'page') {
 
   // The title's click starts the audio; the wave begins a couple of seconds of ticks later.
   await play(page, steps, click, kFirstPopTick - 10);
+  // The worklet's node comes once its module has loaded, a moment after the click.
+  await page.waitForFunction(() => window.skypop.audio, {polling: 50, timeout: 10000});
   const graph = await page.evaluate(() => {
     const {context, frames, stats} = window.skypop.audio;
     return {state: context.state, rate: context.sampleRate, frames, path: stats.path};
