@@ -1,6 +1,9 @@
-// What the real-time benchmarks share: where on the page a balloon is, and the page a phone stands
-// in for.
+// What the real-time benchmarks share: where on the page a balloon is, the page a phone stands
+// in for, and a wave started on it at a CPU slow-down and played by a wandering pointer.
 'use strict';
+const {pointAt} = require('../../tests/hosts/web/browser.js');
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // A stand-in for a phone's graphics chip unless told otherwise (browser.js reads this), and the
 // page told its WebGL runs on one (test_hooks.js); SKYPOP_BENCH_PAGE adds more (canvas2d,
@@ -24,4 +27,36 @@ async function findBalloon(page) {
   });
 }
 
-module.exports = {benchQuery, findBalloon};
+// A page of the test site at 1280 x 800 (?bench) with the CPU slowed `throttle` times (CDP
+// Emulation.setCPUThrottlingRate), its title clicked and its wave begun `warmUpMs` ago; returns
+// {page, cdp}.
+async function openWave(env, throttle, warmUpMs) {
+  const page = await env.browser.newPage();
+  await page.setViewport({width: 1280, height: 800});
+  const cdp = await page.createCDPSession();
+  await page.goto(`${env.url}?${benchQuery}`, {waitUntil: 'load'});
+  await page.waitForFunction(() => window.Module && Module.skypopPassCount > 30, {timeout: 60000});
+  await cdp.send('Emulation.setCPUThrottlingRate', {rate: throttle});
+  await pointAt(page, 240, 240);
+  await page.mouse.down();
+  await sleep(100);
+  await page.mouse.up();
+  await page.waitForFunction(() => Module._SkypopPlayPhase() === 3, {timeout: 60000, polling: 100});
+  await sleep(warmUpMs);
+  return {page, cdp};
+}
+
+// Sweeps the cross-hair over the picture for `seconds`, clicking now and then, as a player would.
+async function wander(page, seconds) {
+  const end = Date.now() + seconds * 1000;
+  for (let i = 0; Date.now() < end; i++) {
+    await pointAt(page, 40 + (i * 37) % 400, 60 + (i * 53) % 380);
+    if (i % 10 === 0) {
+      await page.mouse.down();
+      await page.mouse.up();
+    }
+    await sleep(50);
+  }
+}
+
+module.exports = {benchQuery, findBalloon, openWave, wander};

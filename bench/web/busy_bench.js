@@ -17,13 +17,13 @@
 // measures it as a browser without WebGL or without an audio worklet gets it, and
 // SKYPOP_CHROMIUM_GPU=0 as a browser without any graphics chip.
 'use strict';
-const {benchQuery} = require('./balloons.js');
-const {launch, pointAt} = require('../../tests/hosts/web/browser.js');
+const os = require('os');
+const {openWave, wander} = require('./balloons.js');
+const {launch} = require('../../tests/hosts/web/browser.js');
 
 const seconds = Number(process.argv[2] || 60);
 const throttles = process.argv.slice(3).map(Number);
 const kWarmUpMs = 2000;
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 function quantile(sorted, q) {
   return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
@@ -58,18 +58,7 @@ function busyShare(trace, from, to) {
 }
 
 async function run(env, throttle) {
-  const page = await env.browser.newPage();
-  await page.setViewport({width: 1280, height: 800});
-  const cdp = await page.createCDPSession();
-  await page.goto(`${env.url}?${benchQuery}`, {waitUntil: 'load'});
-  await page.waitForFunction(() => window.Module && Module.skypopPassCount > 30, {timeout: 60000});
-  await cdp.send('Emulation.setCPUThrottlingRate', {rate: throttle});
-  await pointAt(page, 240, 240);
-  await page.mouse.down();
-  await sleep(100);
-  await page.mouse.up();
-  await page.waitForFunction(() => Module._SkypopPlayPhase() === 3, {timeout: 60000, polling: 100});
-  await sleep(kWarmUpMs);
+  const {page} = await openWave(env, throttle, kWarmUpMs);
   await page.tracing.start({categories: ['toplevel']});
   const start = await page.evaluate(() => {
     const audio = window.skypopAudio;
@@ -85,15 +74,7 @@ async function run(env, throttle) {
     return {ring: Module.skypopPassCount, tick: Module._SkypopNextTick(), at: performance.now(),
             underruns: audio && audio.stats ? audio.stats.underruns : null};
   });
-  const end = Date.now() + seconds * 1000;
-  for (let i = 0; Date.now() < end; i++) {
-    await pointAt(page, 40 + (i * 37) % 400, 60 + (i * 53) % 380);
-    if (i % 10 === 0) {
-      await page.mouse.down();
-      await page.mouse.up();
-    }
-    await sleep(50);
-  }
+  await wander(page, seconds);
   const result = await page.evaluate((s) => {
     const audio = window.skypopAudio;
     const stats = audio && audio.stats;
@@ -121,12 +102,14 @@ async function run(env, throttle) {
   const env = await launch();
   try {
     for (const throttle of throttles.length ? throttles : [1, 4, 6]) {
+      const load = os.loadavg()[0];
       const r = await run(env, throttle);
       const t = [...r.times].sort((a, b) => a - b);
       const over = t.filter((v) => v > 25).length;
       const s = r.wall / 1000;
       console.log(`CPU ${throttle}x, ${s.toFixed(1)} s after a ${kWarmUpMs / 1000} s warm-up ` +
-                  `(sound: ${r.path}; phase ${r.phase} at the end):`);
+                  `(sound: ${r.path}; phase ${r.phase} at the end; load average ` +
+                  `${load.toFixed(2)} before, ${os.loadavg()[0].toFixed(2)} after):`);
       console.log(`  main thread busy ${(100 * r.busy).toFixed(1)} % (its own CPU time ` +
                   `${(100 * r.cpu).toFixed(1)} %, which other programs' load leaves alone); ` +
                   `per frame median ` +

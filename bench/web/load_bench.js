@@ -7,8 +7,9 @@
 // Time: VISITS first visits to the test site (build-web/site-test), each in a fresh browser
 // context (empty cache, no service worker), on an emulated 10 Mbit/s link with 40 ms latency, the
 // files sent uncompressed as tools/serve_site.js sends them: the median and worst time from the
-// navigation to the first frame on the canvas and to the music being ready (the synthesizer has
-// loaded the soundfont: the page's 'skypop-music-ready' mark).
+// navigation to the first frame on the canvas and to the music being ready (the page's
+// 'skypop-music-ready' mark: the synthesizer has loaded the soundfont on the page, or, where the
+// audio worklet will play it, all its files are in and wait for the player's first click).
 'use strict';
 const fs = require('fs');
 const path = require('path');

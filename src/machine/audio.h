@@ -24,8 +24,13 @@ enum class SoundGroup { kEffects, kMusic };
 void AttachAudioSource(AudioSource* source, SoundGroup group = SoundGroup::kEffects);
 void DetachAudioSource(AudioSource* source);
 // Renders `frames` stereo frames from every attached source into out (cleared first), on the
-// calling thread. The device callback uses it; tests call it directly with no device open.
+// calling thread, the sum bent softly under full scale above kSoftLimitKnee. The device callback
+// uses it; tests call it directly with no device open.
 void RenderAudio(float* out, int frames);
+// The same sum, left as it is: for a host that adds a source of its own to it elsewhere (the
+// browser's audio worklet adds the music) and bends the whole itself, with the same knee.
+void RenderAudioUnlimited(float* out, int frames);
+inline constexpr float kSoftLimitKnee = 0.9f;
 // Closes the device and detaches every source: the program-start state (tests).
 void ResetAudio();
 

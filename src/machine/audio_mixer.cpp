@@ -45,7 +45,7 @@ AudioDevice theDevice{};
 // A pop over a whistle, or over the music, can sum past full scale. Up to the knee the sum passes
 // untouched; above it the peak is bent smoothly towards full scale instead of being cut flat,
 // which would crackle, or wrapping around in an integer device format.
-constexpr float kKnee = 0.9f;
+constexpr float kKnee = kSoftLimitKnee;
 
 float SoftLimit(float v) {
   const float size = std::fabs(v);
@@ -124,21 +124,23 @@ void DetachAudioSource(AudioSource* source) {
   }
 }
 
+void RenderAudioUnlimited(float* out, int frames) {
+  if (out == nullptr || frames <= 0) return;
+  std::fill(out, out + 2 * frames, 0.0f);
+  std::lock_guard<std::mutex> hold(mixerLock);
+  const int rate = mixerRate.load(std::memory_order_relaxed);
+  const float music = musicGain.load(std::memory_order_relaxed);
+  const float effects = effectsGain.load(std::memory_order_relaxed);
+  for (int i = 0; i < sourceCount; ++i) {
+    const auto at = static_cast<size_t>(i);
+    MixScaled(sources[at], groups[at] == SoundGroup::kMusic ? music : effects, out, frames, rate);
+  }
+}
+
 void RenderAudio(float* out, int frames) {
   if (out == nullptr || frames <= 0) return;
-  const int samples = 2 * frames;
-  std::fill(out, out + samples, 0.0f);
-  {
-    std::lock_guard<std::mutex> hold(mixerLock);
-    const int rate = mixerRate.load(std::memory_order_relaxed);
-    const float music = musicGain.load(std::memory_order_relaxed);
-    const float effects = effectsGain.load(std::memory_order_relaxed);
-    for (int i = 0; i < sourceCount; ++i) {
-      const auto at = static_cast<size_t>(i);
-      MixScaled(sources[at], groups[at] == SoundGroup::kMusic ? music : effects, out, frames, rate);
-    }
-  }
-  for (int i = 0; i < samples; ++i) out[i] = SoftLimit(out[i]);
+  RenderAudioUnlimited(out, frames);
+  for (int i = 0; i < 2 * frames; ++i) out[i] = SoftLimit(out[i]);
 }
 
 void ResetAudio() {

@@ -59,11 +59,15 @@ TEST_F(AudioMixerTest, SourcesAreSummedOnceEachLimitedAndForgottenWhenDetached) 
   EXPECT_EQ(Render(3), std::vector<float>(6, 0.75f));
   EXPECT_EQ(a.lastRate, 44100);
   platform::AttachAudioSource(&loud);
-  // Past full scale the sum is bent just under it, never cut flat or wrapped.
+  // Past full scale the sum is bent just under it, never cut flat or wrapped; a host that adds
+  // more to the sum itself gets it unbent.
   for (float v : Render(2)) {
     EXPECT_GT(v, 0.99f);
     EXPECT_LE(v, 1.0f);
   }
+  std::vector<float> unbent(4);
+  platform::RenderAudioUnlimited(unbent.data(), 2);
+  EXPECT_EQ(unbent, std::vector<float>(4, 1.5f));
   platform::DetachAudioSource(&a);
   platform::DetachAudioSource(&b);
   LevelSource quieter(0.2f);  // 0.95 in all: a little over the knee, pulled in a little

@@ -3,8 +3,11 @@
 // thread is often late by more than a buffer. So where the browser has an AudioWorklet (a secure
 // page: https, or localhost), the main thread renders the mix a little ahead, in blocks, after
 // each animation frame's passes (and whenever the worklet asks for more), and hands the blocks
-// over to the worklet, which plays them from a queue on the audio thread and never waits for the
-// main thread. Elsewhere a ScriptProcessor pulls the mixer on the main thread.
+// over to the worklet (audio_worklet.js), which plays them from a queue on the audio thread and
+// never waits for the main thread. There the blocks carry the effects and only the music's
+// messages: FluidSynth renders the music in the worklet as it plays them (synth.js), which adds it
+// and bends the sum under full scale itself. Elsewhere a ScriptProcessor pulls the whole mixer,
+// music included, on the main thread.
 //
 // The lead (how far ahead) starts at 16 ms. The worklet asks for more once half of it is gone,
 // which the main thread answers at once unless it is busy; if the queue falls below the
@@ -22,21 +25,30 @@ mergeInto(LibraryManager.library, {
     context: null,
     node: null,
     mix: null,        // the heap's view of the mixer's output, kept while the heap stays
-    // The worklet path. Blocks of blockFrames stereo frames go to the worklet and come back
-    // empty, so none is made after the start.
+    knee: 1,          // where the mixer's soft limit bends (the worklet bends the sum there)
+    // The worklet path. Blocks of blockFrames stereo frames (and the music's part,
+    // audio_worklet.js) go to the worklet and come back empty, as do the scores that carry the
+    // music's messages, so none is made after the start (but for a burst of messages).
     blockFrames: 256,                 // 5.3 ms at 48 kHz
+    scoreMessages: 128,
     pool: [],                         // blocks back from the worklet, ready to fill
-    batch: [],                        // the blocks of one hand-over, and their buffers
-    buffers: [],
+    scorePool: [],                    // scores back from the worklet
+    score: null,                      // the score being written
+    handOver: {blocks: [], scores: []},  // the blocks and scores of one hand-over
+    buffers: [],                      // and their buffers
     sent: 0,                          // frames handed over so far
     report: null,                     // the worklet's last word on its queue
     lead: 3 * 256,                    // how many frames to keep ahead of the audio thread
     leadSince: 0,                     // when it last changed
     shrinkAfterMs: 10000,
     // What the page reports on its sound (the test page and the benchmarks read it): the path
-    // taken, the render quanta the worklet ended in silence, the lead, the main-thread time of
-    // the worklet's renders, and how often the worklet asked for more and was low.
-    stats: {path: 'none', underruns: 0, leadFrames: 0, renderMs: 0, asks: 0, lows: 0},
+    // taken, the render quanta the worklet ended in silence and the audio clock's time at the
+    // latest of them, the lead, the main-thread time of the worklet's renders, how often the
+    // worklet asked for more and was low, where the music plays ('worklet' or 'page', once it
+    // can), and how long the audio thread took to take up the music (0 where it plays on the page).
+    stats: {path: 'none', underruns: 0, underrunAt: 0, leadFrames: 0, renderMs: 0, asks: 0,
+            lows: 0, music: 'none', musicLoadMs: 0},
+    held: 0,          // the lead before holdLead raised it, 0 while it is not held
     // The player's first press of a button or key starts the sound: browsers refuse to make
     // sound before one.
     gestures: ['mousedown', 'pointerdown', 'keydown', 'touchend'],
@@ -93,7 +105,7 @@ mergeInto(LibraryManager.library, {
         SkypopAudio.useScriptProcessor();
         return true;
       }
-      var source = '(' + SkypopAudio.player.toString() + ')();';
+      var source = '(' + SkypopWorklet.player.toString() + ')();';
       var url = URL.createObjectURL(new Blob([source], {type: 'text/javascript'}));
       context.audioWorklet.addModule(url).then(function() {
         URL.revokeObjectURL(url);
@@ -119,30 +131,47 @@ mergeInto(LibraryManager.library, {
       var node = SkypopAudio.context.createScriptProcessor(SkypopAudio.frames, 0, 2);
       node.onaudioprocess = SkypopAudio.fill;
       SkypopAudio.connect(node, 'script-processor', SkypopAudio.frames);
+      SkypopSynth.playIn(null);
     },
 
     useWorklet: function() {
       var frames = SkypopAudio.blockFrames;
       var node = new AudioWorkletNode(SkypopAudio.context, 'skypop-player',
-                                      {numberOfInputs: 0, outputChannelCount: [2]});
+                                      {numberOfInputs: 0, outputChannelCount: [2],
+                                       processorOptions: {knee: SkypopAudio.knee}});
       node.port.onmessage = SkypopAudio.heard;
       // Enough blocks for the longest lead and the ones on their way back.
       var most = Math.ceil(SkypopAudio.rate / 10 / frames) + 12;
-      for (var i = 0; i < most; i++) SkypopAudio.pool.push(new Float32Array(2 * frames));
+      for (var i = 0; i < most; i++) {
+        SkypopAudio.pool.push(new Float32Array(2 * frames + SkypopWorklet.header));
+      }
+      for (i = 0; i < 8; i++) SkypopAudio.scorePool.push(SkypopAudio.newScore());
       SkypopAudio.report = {queued: 0, received: 0, time: 0};
       SkypopAudio.connect(node, 'worklet', frames);
       SkypopAudio.setLead(SkypopAudio.lead);
+      SkypopSynth.playIn(node);
       SkypopAudio.pump();
     },
 
-    // A message from the worklet: how its queue stands, the blocks it has played (back to the
-    // pool), and whether it asks for more (below half the lead) or is low (below the low-water
-    // mark).
+    newScore: function() {
+      return new Uint32Array(1 + 2 * SkypopAudio.scoreMessages);
+    },
+
+    // A message from the worklet: how its queue stands, the blocks and scores it has played (back
+    // to their pools), and whether it asks for more (below half the lead) or is low (below the
+    // low-water mark); or its word on the music.
     heard: function(event) {
       var message = event.data;
+      if (message.music) {
+        SkypopAudio.stats.musicLoadMs = message.music.ms || 0;
+        SkypopSynth.heard(message.music.ready, message.music.error);
+        return;
+      }
       SkypopAudio.stats.underruns = message.underruns;
+      SkypopAudio.stats.underrunAt = message.underrunAt;
       var played = message.played;
       for (var i = 0; i < played.length; i++) SkypopAudio.pool.push(played[i]);
+      for (i = 0; i < message.scores.length; i++) SkypopAudio.scorePool.push(message.scores[i]);
       var report = SkypopAudio.report;
       report.queued = message.queued;
       report.received = message.received;
@@ -150,8 +179,25 @@ mergeInto(LibraryManager.library, {
       if (!message.ask) return;
       SkypopAudio.stats.asks++;
       if (message.low) SkypopAudio.stats.lows++;
-      if (message.low) SkypopAudio.setLead(SkypopAudio.lead + SkypopAudio.blockFrames);
+      if (message.low && !SkypopAudio.held) {
+        SkypopAudio.setLead(SkypopAudio.lead + SkypopAudio.blockFrames);
+      }
       SkypopAudio.pump();
+    },
+
+    // While the audio thread takes up the music (synth.js), the longest lead, filled at once, so
+    // that the queue outlasts the load; then the lead it had, which the load says nothing about.
+    holdLead: function(on) {
+      if (on === !!SkypopAudio.held || !SkypopAudio.node) return;
+      if (on) {
+        SkypopAudio.held = SkypopAudio.lead;
+        SkypopAudio.setLead(SkypopAudio.rate / 10);
+        SkypopAudio.pump();
+      } else {
+        var lead = SkypopAudio.held;
+        SkypopAudio.held = 0;
+        SkypopAudio.setLead(lead);
+      }
     },
 
     // The lead, from 16 to 100 ms; the worklet asks for more once half of it is gone.
@@ -181,23 +227,57 @@ mergeInto(LibraryManager.library, {
         SkypopAudio.setLead(SkypopAudio.lead - SkypopAudio.blockFrames);
       }
       var frames = SkypopAudio.blockFrames;
-      var batch = SkypopAudio.batch;
+      var batch = SkypopAudio.handOver.blocks;
       var buffers = SkypopAudio.buffers;
       var start = performance.now();
       var short = SkypopAudio.lead - SkypopAudio.ahead();
       for (; short > 0 && SkypopAudio.pool.length; short -= frames) {
         var block = SkypopAudio.pool.pop();
-        _skypop_audio_render(frames);
+        _skypop_audio_render(frames, 0);  // the worklet adds the music, then bends the sum
         block.set(SkypopAudio.mixed(frames));
+        SkypopAudio.addMusic(block, 2 * frames);
         batch.push(block);
         buffers.push(block.buffer);
       }
       if (!batch.length) return;
+      SkypopAudio.endScore();
       SkypopAudio.sent += frames * batch.length;
       SkypopAudio.stats.renderMs += performance.now() - start;
-      node.port.postMessage(batch, buffers);
+      node.port.postMessage(SkypopAudio.handOver, buffers);
       batch.length = 0;
+      SkypopAudio.handOver.scores.length = 0;
       buffers.length = 0;
+    },
+
+    // Writes the music's part of the block just rendered after its samples (from `at`): what
+    // synth.js noted during the render, its messages into the scores.
+    addMusic: function(block, at) {
+      var music = SkypopSynth;
+      block[at] = music.gain;
+      block[at + 1] = music.frames;
+      block[at + 2] = music.count;
+      var score = SkypopAudio.score;
+      for (var i = 0; i < 2 * music.count; i += 2) {
+        if (!score || score[0] === SkypopAudio.scoreMessages) {
+          SkypopAudio.endScore();
+          score = SkypopAudio.score = SkypopAudio.scorePool.pop() || SkypopAudio.newScore();
+          score[0] = 0;
+        }
+        score[1 + 2 * score[0]] = music.events[i];
+        score[2 + 2 * score[0]] = music.events[i + 1];
+        score[0]++;
+      }
+      music.frames = 0;
+      music.count = 0;
+    },
+
+    // The score being written joins the hand-over.
+    endScore: function() {
+      var score = SkypopAudio.score;
+      if (!score) return;
+      SkypopAudio.handOver.scores.push(score);
+      SkypopAudio.buffers.push(score.buffer);
+      SkypopAudio.score = null;
     },
 
     // The mixer's last output, read after the render: the heap may have grown (and been
@@ -221,120 +301,26 @@ mergeInto(LibraryManager.library, {
         right.fill(0);
         return;
       }
-      _skypop_audio_render(frames);
+      _skypop_audio_render(frames, 1);  // the music too, on this thread
       var mix = SkypopAudio.mixed(frames);
       for (var i = 0; i < frames; i++) {
         left[i] = mix[2 * i];
         right[i] = mix[2 * i + 1];
       }
     },
-
-    // The worklet's module, run on the audio thread from its own text (this function's). It plays
-    // the blocks in the order they came and hands them back once played, eight at a time or with
-    // its next word; a render quantum it must end in silence because none is left is an
-    // underrun, counted once playing has begun. It asks for more once fewer than askBelow frames
-    // are left, and again, marked low, below four quanta; each once until the next blocks come.
-    player: function() {
-      class SkypopPlayer extends AudioWorkletProcessor {
-        constructor() {
-          super();
-          this.blocks = [];
-          this.played = [];
-          this.buffers = [];
-          // The message and its arrays are made once: posting copies them.
-          this.message = {played: this.played, ask: false, low: false, underruns: 0, queued: 0,
-                          received: 0, time: 0};
-          this.at = 0;        // frames of the first block already played
-          this.queued = 0;    // frames not yet played
-          this.received = 0;  // frames handed over so far
-          this.askBelow = 0;
-          this.playing = false;
-          this.asked = false;
-          this.low = false;
-          this.underruns = 0;
-          this.port.onmessage = (event) => {
-            const blocks = event.data;
-            if (!Array.isArray(blocks)) {
-              this.askBelow = blocks.askBelow;
-              return;
-            }
-            for (const block of blocks) {
-              this.blocks.push(block);
-              this.queued += block.length >> 1;
-              this.received += block.length >> 1;
-            }
-            this.playing = true;
-            this.asked = false;
-            this.low = false;
-          };
-        }
-
-        send(ask, low, time) {
-          const message = this.message;
-          message.ask = ask;
-          message.low = low;
-          message.underruns = this.underruns;
-          message.queued = this.queued;
-          message.received = this.received;
-          message.time = time;
-          for (const block of this.played) this.buffers.push(block.buffer);
-          this.port.postMessage(message, this.buffers);
-          this.played.length = 0;
-          this.buffers.length = 0;
-        }
-
-        process(inputs, outputs) {
-          const left = outputs[0][0];
-          const right = outputs[0][1] || left;
-          const frames = left.length;
-          let i = 0;
-          while (i < frames && this.blocks.length) {
-            const block = this.blocks[0];
-            const n = Math.min(frames - i, (block.length >> 1) - this.at);
-            for (let k = 0; k < n; k++) {
-              left[i + k] = block[2 * (this.at + k)];
-              right[i + k] = block[2 * (this.at + k) + 1];
-            }
-            i += n;
-            this.at += n;
-            this.queued -= n;
-            if (2 * this.at === block.length) {
-              this.played.push(this.blocks.shift());
-              this.at = 0;
-            }
-          }
-          if (i < frames) {
-            left.fill(0, i);
-            right.fill(0, i);
-            if (this.playing) this.underruns++;
-          }
-          if (!this.playing) return true;
-          const end = currentTime + frames / sampleRate;  // the audio clock after this quantum
-          if (this.queued < 4 * frames && !this.low) {
-            this.low = true;
-            this.asked = true;
-            this.send(true, true, end);
-          } else if (this.queued < this.askBelow && !this.asked) {
-            this.asked = true;
-            this.send(true, false, end);
-          } else if (this.played.length >= 8) {
-            this.send(false, false, end);
-          }
-          return true;
-        }
-      }
-      registerProcessor('skypop-player', SkypopPlayer);
-    },
   },
 
+  $SkypopAudio__deps: ['$SkypopSynth', '$SkypopWorklet'],
+
   skypop_audio_open__deps: ['$SkypopAudio'],
-  skypop_audio_open: function(rate, frames, buffer) {
+  skypop_audio_open: function(rate, frames, buffer, knee) {
     if (typeof window === 'undefined' || !(window.AudioContext || window.webkitAudioContext)) {
       return 0;
     }
     SkypopAudio.rate = rate;
     SkypopAudio.frames = frames;
     SkypopAudio.buffer = buffer;
+    SkypopAudio.knee = knee;
     SkypopAudio.listen(true);
     return 1;
   },
@@ -358,6 +344,9 @@ mergeInto(LibraryManager.library, {
     SkypopAudio.context = null;
     SkypopAudio.frames = 0;
     SkypopAudio.pool = [];
+    SkypopAudio.scorePool = [];
+    SkypopAudio.score = null;
+    SkypopAudio.held = 0;
     SkypopAudio.sent = 0;
   },
 });

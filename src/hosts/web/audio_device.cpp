@@ -10,9 +10,9 @@
 #include "machine/audio_mixer.h"
 
 extern "C" {
-// Prepares the output at `rate` with `frames`-frame buffers read from `buffer`; 0 without Web
-// Audio.
-int skypop_audio_open(int rate, int frames, float* buffer);
+// Prepares the output at `rate` with `frames`-frame buffers read from `buffer`, bending a sum it
+// makes itself under full scale from `knee` up, as the mixer does; 0 without Web Audio.
+int skypop_audio_open(int rate, int frames, float* buffer, double knee);
 void skypop_audio_close();
 }
 
@@ -40,7 +40,7 @@ bool prepared = false;  // audio.js holds the buffer and waits for the first cli
 bool OpenAudioDevice() {
   if (CurrentAudioDevice() != nullptr) return true;
   // The mixer learns the rate before anything can be converted for it or rendered by it.
-  if (skypop_audio_open(kRate, kBufferFrames, output.data()) == 0) return false;
+  if (skypop_audio_open(kRate, kBufferFrames, output.data(), kSoftLimitKnee) == 0) return false;
   prepared = true;
   StartMixer(kRate);
   return true;
@@ -56,9 +56,13 @@ void CloseAudioDevice() {
 
 }  // namespace platform
 
-// audio.js's render: fills the buffer handed over at open with the next `frames` frames.
-extern "C" EMSCRIPTEN_KEEPALIVE void skypop_audio_render(int frames) {
-  if (frames > 0 && frames <= platform::kBufferFrames) {
+// audio.js's render: fills the buffer handed over at open with the next `frames` frames, bent
+// under full scale unless `limited` is 0 (the audio worklet adds the music to them first).
+extern "C" EMSCRIPTEN_KEEPALIVE void skypop_audio_render(int frames, int limited) {
+  if (frames <= 0 || frames > platform::kBufferFrames) return;
+  if (limited != 0) {
     platform::RenderAudio(platform::output.data(), frames);
+  } else {
+    platform::RenderAudioUnlimited(platform::output.data(), frames);
   }
 }

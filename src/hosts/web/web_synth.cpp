@@ -1,8 +1,12 @@
 // The system synthesizer in the browser: FluidSynth compiled to WebAssembly, driven through
 // synth.js. Its files load in the background after the page; until the soundfont is in, the
-// synthesizer only keeps a channel memory and renders silence, as on the desktop.
+// synthesizer only keeps a channel memory and renders silence, as on the desktop. Where the sound
+// goes through the audio worklet, FluidSynth renders there: each message and each render is only
+// noted here, in the order the sequencer makes them, and the worklet plays them back at the same
+// samples, at the music's gain of the render.
 #include "host/synth.h"
 #include "machine/audio.h"
+#include "machine/audio_mixer.h"
 #include "machine/synth_setup.h"
 
 extern "C" {
@@ -12,7 +16,7 @@ void skypop_synth_start(int rate, double gain, int polyphony, double roomSize, d
 int skypop_synth_ready();
 void skypop_synth_message(int status, int data1, int data2);
 void skypop_synth_all_notes_off();
-void skypop_synth_render(float* out, int frames);
+void skypop_synth_render(float* out, int frames, double gain);
 }
 
 namespace platform {
@@ -47,8 +51,11 @@ class WebSynth final : public Synth {
     }
   }
 
+  // Every render counts, ready or not: the worklet keeps its music in step with the mixer's.
   void Render(float* out, int frames, int /*rate*/) override {
-    if (frames > 0 && Ready()) skypop_synth_render(out, frames);
+    if (frames <= 0) return;
+    Ready();
+    skypop_synth_render(out, frames, MusicGain());
   }
 
   // The page cannot block while the files arrive, so this only says whether they have.

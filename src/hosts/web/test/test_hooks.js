@@ -4,7 +4,8 @@
 // main-thread time goes into a ring that bench/web reads. With either, window.skypopAudio is the
 // sound's graph with an analyser beside the speakers.
 // ?canvas2d and ?scriptprocessor make the page a browser without WebGL or without an audio
-// worklet, so that the fallbacks are tested too; ?webgl makes it one whose WebGL runs on a
+// worklet, and ?workletnowasm one whose audio worklet has no WebAssembly (the music cannot play
+// there), so that the fallbacks are tested too; ?webgl makes it one whose WebGL runs on a
 // graphics chip (as on a phone), where this machine's runs in software.
 'use strict';
 (function() {
@@ -16,6 +17,17 @@
   if (params.has('scriptprocessor')) {
     delete BaseAudioContext.prototype.audioWorklet;
     delete AudioContext.prototype.audioWorklet;
+  }
+  if (params.has('workletnowasm') && window.AudioWorklet) {
+    var addModule = AudioWorklet.prototype.addModule;
+    var first = URL.createObjectURL(new Blob(['delete globalThis.WebAssembly;'],
+                                             {type: 'text/javascript'}));
+    AudioWorklet.prototype.addModule = function(url, options) {
+      var worklet = this;
+      return addModule.call(worklet, first).then(function() {
+        return addModule.call(worklet, url, options);
+      });
+    };
   }
   if (params.has('webgl')) {
     [window.WebGLRenderingContext, window.WebGL2RenderingContext].forEach(function(type) {
