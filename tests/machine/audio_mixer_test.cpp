@@ -7,6 +7,7 @@
 
 #include "machine/audio.h"
 #include "machine/clip.h"
+#include "wave_format.h"
 
 namespace {
 
@@ -39,16 +40,6 @@ class AudioMixerTest : public ::testing::Test {
     return out;
   }
 };
-
-WaveFormat Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
-  WaveFormat f;
-  f.formatTag = tag;
-  f.channels = channels;
-  f.samplesPerSecond = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  return f;
-}
 
 TEST_F(AudioMixerTest, SourcesAreSummedOnceEachLimitedAndForgottenWhenDetached) {
   LevelSource a(0.25f), b(0.5f), loud(0.75f);

@@ -8,20 +8,11 @@
 #include <vector>
 
 #include "host/clip_conversion.h"
+#include "wave_format.h"
 
 namespace {
 
 using platform::WaveFormat;
-
-WaveFormat Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
-  WaveFormat f;
-  f.formatTag = tag;
-  f.channels = channels;
-  f.samplesPerSecond = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  return f;
-}
 
 // A fifth of a second of a falling whistle in `format`. The two filters differ only close to the
 // old Nyquist frequency (SDL's is shorter, with a wider transition band), so the comparison keeps
