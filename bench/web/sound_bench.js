@@ -8,8 +8,8 @@
 // SKYPOP_BENCH_PAGE=scriptprocessor measures the ScriptProcessor that browsers without an audio
 // worklet use.
 'use strict';
-const {benchQuery, findBalloon} = require('./balloons.js');
-const {launch, pointAt} = require('../../tests/hosts/web/browser.js');
+const {findBalloon, openWave} = require('./balloons.js');
+const {launch} = require('../../tests/hosts/web/browser.js');
 
 const seconds = Number(process.argv[2] || 20);
 const throttles = process.argv.slice(3).map(Number);
@@ -21,17 +21,7 @@ function quantile(sorted, q) {
 }
 
 async function run(env, throttle) {
-  const page = await env.browser.newPage();
-  await page.setViewport({width: 1280, height: 800});
-  const cdp = await page.createCDPSession();
-  await page.goto(`${env.url}?${benchQuery}`, {waitUntil: 'load'});
-  await page.waitForFunction(() => window.Module && Module.skypopPassCount > 30, {timeout: 60000});
-  await cdp.send('Emulation.setCPUThrottlingRate', {rate: throttle});
-  await pointAt(page, 240, 240);
-  await page.mouse.down();
-  await sleep(100);
-  await page.mouse.up();
-  await page.waitForFunction(() => Module._SkypopPlayPhase() === 3, {timeout: 60000, polling: 100});
+  const {page} = await openWave(env, throttle, 0);
   await page.waitForFunction(() => performance.getEntriesByName('skypop-music-ready').length > 0,
                              {timeout: 60000, polling: 100});
   await sleep(2000);
