@@ -78,24 +78,22 @@ test('the browser sounds the music and the pop through the game mixer', async ()
   }
 });
 
-test('without an audio worklet the ScriptProcessor plays the same sound', async () => {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-sound-sp-'));
-  const env = await launch();
-  try {
-    await musicAndPop(env, dir, '?test&scriptprocessor', 'script-processor');
-  } finally {
-    await env.close();
-    fs.rmSync(dir, {recursive: true, force: true});
-  }
-});
-
-test('a worklet that cannot run the synthesizer leaves the music to the page', async () => {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'skypop-web-sound-wasm-'));
-  const env = await launch();
-  try {
-    await musicAndPop(env, dir, '?test&workletnowasm', 'worklet');
-  } finally {
-    await env.close();
-    fs.rmSync(dir, {recursive: true, force: true});
-  }
-});
+// The fallbacks sound the same: the ScriptProcessor where there is no audio worklet, and the
+// worklet that cannot run the synthesizer, leaving the music to the page.
+for (const [name, query, sounding] of [
+  ['without an audio worklet the ScriptProcessor plays the same sound', 'scriptprocessor',
+   'script-processor'],
+  ['a worklet that cannot run the synthesizer leaves the music to the page', 'workletnowasm',
+   'worklet'],
+]) {
+  test(name, async () => {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), `skypop-web-sound-${query}-`));
+    const env = await launch();
+    try {
+      await musicAndPop(env, dir, `?test&${query}`, sounding);
+    } finally {
+      await env.close();
+      fs.rmSync(dir, {recursive: true, force: true});
+    }
+  });
+}
